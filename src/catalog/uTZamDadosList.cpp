@@ -1,0 +1,304 @@
+#include "catalog/uTZamDadosList.h"
+
+#include "platform/arquivoTexto.h"
+#include "platform/caminhos.h"
+#include "platform/erros.h"
+
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+const QString duplicados = QStringLiteral("Duplicates not allowed");
+
+// Only the letters A to Z change; every other character keeps its code.
+QString minusculasAsc(const QString &texto)
+{
+    QString resultado = texto;
+    for (QChar &c : resultado) {
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    }
+    return resultado;
+}
+
+bool ehBrancoOuControle(QChar c)
+{
+    return c.unicode() >= 1 && c.unicode() <= 32;
+}
+
+QString nomeDoServidor(const QString &compartilhamento)
+{
+    if (!compartilhamento.startsWith(QStringLiteral("\\\\")))
+        return QStringLiteral("localhost");
+    qsizetype fim = 2;
+    while (fim < compartilhamento.size()) {
+        const QChar c = compartilhamento.at(fim);
+        if (c == u'\\' || c == u'\0' || ehBrancoOuControle(c))
+            break;
+        ++fim;
+    }
+    return compartilhamento.mid(2, fim - 2);
+}
+
+template <typename Map, typename Ptr> void inserirUnico(Map &items, const QString &chave, Ptr valor)
+{
+    if (items.contains(chave))
+        throw EZamErro(duplicados);
+    items.insert(chave, std::move(valor));
+}
+
+} // namespace
+
+// ---- TZamDadosHost ----
+
+void TZamDadosHost::Setcompartilhamento(const QString &value)
+{
+    FCompartilhamento = value;
+    FNome = nomeDoServidor(value);
+    FPath = caminhoPadrao;
+}
+
+bool TZamDadosHost::ehLocal() const
+{
+    return minusculasAsc(FNome) == u"localhost";
+}
+
+// ---- TZamDadosItem ----
+
+TZamDadosItem::TZamDadosItem(TZamDadosHostPtr host)
+    : FHost(std::move(host))
+{
+}
+
+void TZamDadosItem::Setdatahora(double value)
+{
+    FDatahora = value;
+}
+
+void TZamDadosItem::Setnome(const QString &value)
+{
+    FNome = value;
+    const QString &caminhoHost = FHost->path();
+    if (FHost->ehLocal())
+        FCompartilhamento = caminhoHost + value;
+    else
+        FCompartilhamento = juntarCaminho(
+            juntarCaminho(FHost->compartilhamento(), QStringLiteral("ZAM_DADOS")), value);
+    const QChar separador = caminhoHost.contains(u'\\') ? u'\\' : u'/';
+    FPath = caminhoHost + value + separador + QStringLiteral("ZAM.FDB");
+}
+
+void TZamDadosItem::Setporta(quint32 value)
+{
+    FPorta.store(value, std::memory_order_relaxed);
+}
+
+void TZamDadosItem::Settamanho(TTamanho value)
+{
+    FTamanho = value;
+}
+
+double TZamDadosItem::Getdatahora() const
+{
+    return FDatahora;
+}
+
+QString TZamDadosItem::Getnome() const
+{
+    return FNome;
+}
+
+quint32 TZamDadosItem::Getporta() const
+{
+    return FPorta.load(std::memory_order_relaxed);
+}
+
+TTamanho TZamDadosItem::Gettamanho() const
+{
+    return FTamanho;
+}
+
+QString TZamDadosItem::Getpath() const
+{
+    return FPath;
+}
+
+QString TZamDadosItem::GetstringConnection() const
+{
+    return FHost->nome() + u'/' + QString::number(Getporta()) + u':' + Getpath();
+}
+
+// ---- TZamDadosHostComparer ----
+
+int TZamDadosHostComparer::Compare(const TZamDadosHost &left, const TZamDadosHost &right)
+{
+    // QString's comparison is by UTF-16 code, a prefix before the longer text.
+    const int ordem = QString::compare(minusculasAsc(left.compartilhamento()),
+                                       minusculasAsc(right.compartilhamento()), Qt::CaseSensitive);
+    if (ordem == 0)
+        return 0;
+    return ordem > 0 ? -1 : 1;
+}
+
+// ---- TZamDadosHostList ----
+
+TZamDadosHostList::TZamDadosHostList(const QString &fileName)
+    : FFileName(fileName)
+{
+    const QStringList linhas = lerLinhasTexto(fileName);
+    for (const QString &linha : linhas) {
+        auto host = std::make_shared<TZamDadosHost>();
+        const qsizetype igual = linha.indexOf(u'=');
+        host->Setcompartilhamento(igual > 0 ? linha.left(igual) : QString());
+        if (host->compartilhamento().isEmpty())
+            host->Setcompartilhamento(linha);
+        const QString caminho = igual >= 0 ? linha.mid(igual + 1) : QString();
+        if (!caminho.isEmpty())
+            host->setPath(caminho);
+        inserirUnico(FItems, host->compartilhamento(), host);
+    }
+    // A list in the short form (shares only) is brought into the full form at once.
+    if (!linhas.isEmpty() && linhas.first().indexOf(u'=') <= 0)
+        save();
+}
+
+std::vector<TZamDadosHostPtr> TZamDadosHostList::ordenados() const
+{
+    std::vector<TZamDadosHostPtr> hosts(FItems.cbegin(), FItems.cend());
+    std::sort(hosts.begin(), hosts.end(), TZamDadosHostComparer());
+    return hosts;
+}
+
+void TZamDadosHostList::save()
+{
+    // Shares that differ only in letter case name the same folder on Windows: they share
+    // one line, the entry sorted later replacing the earlier one in its place.
+    QStringList compartilhamentos;
+    QStringList linhas;
+    for (const TZamDadosHostPtr &host : ordenados()) {
+        if (host->path().isEmpty())
+            continue;
+        const QString linha = host->compartilhamento() + u'=' + host->path();
+        const auto existente = std::find_if(
+            compartilhamentos.cbegin(), compartilhamentos.cend(), [&](const QString &outro) {
+                return outro.compare(host->compartilhamento(), Qt::CaseInsensitive) == 0;
+            });
+        if (existente != compartilhamentos.cend()) {
+            linhas[existente - compartilhamentos.cbegin()] = linha;
+        } else {
+            compartilhamentos.append(host->compartilhamento());
+            linhas.append(linha);
+        }
+    }
+    gravarLinhasTexto(FFileName, linhas);
+}
+
+// ---- TZamDadosList ----
+
+TZamDadosList::TZamDadosList(const TZamDadosHostPtr &host)
+    : FFileName(juntarCaminho(host->compartilhamento(), nomeArquivo))
+{
+    if (QFileInfo(caminhoLocal(FFileName)).isFile())
+        carregar(host);
+}
+
+void TZamDadosList::carregar(const TZamDadosHostPtr &host)
+{
+    for (const QString &linha : lerLinhasTexto(FFileName)) {
+        TZamDadosItemPtr item = lerRegistro(host, linha);
+        const QString nome = item->Getnome();
+        inserirUnico(FItems, nome, std::move(item));
+    }
+}
+
+TZamDadosItemPtr TZamDadosList::lerRegistro(const TZamDadosHostPtr &host,
+                                            const QString &linha) const
+{
+    const QStringList campos = dividirCampos(linha);
+    if (campos.size() < 4)
+        throw EZamErro(QStringLiteral("List index out of bounds (%1)").arg(campos.size()));
+
+    auto item = std::make_shared<TZamDadosItem>(host);
+    item->Setnome(campos[0]);
+    item->Setdatahora(
+        lerDataHoraCatalogo(campos[1]).value_or(paraDataHora(QDateTime::currentDateTime())));
+    item->Settamanho(lerTamanhoCatalogo(campos[2]).value_or(0));
+    item->Setporta(lerPortaCatalogo(campos[3]).value_or(portaPadrao));
+    return item;
+}
+
+void TZamDadosList::save()
+{
+    QStringList linhas;
+    linhas.reserve(FItems.size());
+    for (const TZamDadosItemPtr &item : std::as_const(FItems)) {
+        const QStringList campos{item->Getnome(), formatarDataHoraCatalogo(item->Getdatahora()),
+                                 formatarTamanhoCatalogo(item->Gettamanho()),
+                                 QString::number(item->Getporta())};
+        QStringList citados;
+        for (const QString &campo : campos)
+            citados.append(citarCampo(campo));
+        linhas.append(citados.join(u','));
+    }
+    gravarLinhasTexto(FFileName, linhas);
+}
+
+QStringList TZamDadosList::dividirCampos(const QString &linha)
+{
+    QStringList campos;
+    const qsizetype fim = linha.size();
+    qsizetype i = 0;
+    const auto pularBrancos = [&]() {
+        while (i < fim && ehBrancoOuControle(linha.at(i)))
+            ++i;
+    };
+
+    pularBrancos();
+    while (i < fim) {
+        QString campo;
+        if (linha.at(i) == u'"') {
+            // Runs to the next quote that is not doubled; a doubled quote stands for one.
+            ++i;
+            while (i < fim) {
+                if (linha.at(i) == u'"') {
+                    if (i + 1 < fim && linha.at(i + 1) == u'"') {
+                        campo += u'"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                campo += linha.at(i++);
+            }
+        } else {
+            const qsizetype inicio = i;
+            while (i < fim && linha.at(i) != u',' && !ehBrancoOuControle(linha.at(i)))
+                ++i;
+            campo = linha.mid(inicio, i - inicio);
+        }
+        campos.append(campo);
+
+        pularBrancos();
+        if (i < fim && linha.at(i) == u',') {
+            if (i + 1 == fim)
+                campos.append(QString());
+            ++i;
+            pularBrancos();
+        }
+    }
+    return campos;
+}
+
+QString TZamDadosList::citarCampo(const QString &campo)
+{
+    const bool precisaAspas = std::any_of(campo.cbegin(), campo.cend(), [](QChar c) {
+        return c == u',' || c == u'"' || ehBrancoOuControle(c);
+    });
+    if (!precisaAspas)
+        return campo;
+    QString citado = campo;
+    citado.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + citado + u'"';
+}

@@ -1,0 +1,136 @@
+#include "platform/arquivoTexto.h"
+
+#include "platform/caminhos.h"
+#include "platform/erros.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace {
+
+constexpr char ansiName[] = "windows-1252";
+
+const QByteArray bomUtf8("\xEF\xBB\xBF", 3);
+const QByteArray bomUtf16LE("\xFF\xFE", 2);
+const QByteArray bomUtf16BE("\xFE\xFF", 2);
+
+QString decodificarAnsi(QByteArrayView bytes)
+{
+    QStringDecoder decoder(ansiName);
+    Q_ASSERT(decoder.isValid());
+    return decoder.decode(bytes);
+}
+
+QByteArray codificarAnsi(const QString &texto)
+{
+    QStringEncoder encoder(ansiName);
+    Q_ASSERT(encoder.isValid());
+    return encoder.encode(texto);
+}
+
+} // namespace
+
+QString decodificarTexto(const QByteArray &bytes, TCodificacaoTexto *codificacao)
+{
+    TCodificacaoTexto achada = TCodificacaoTexto::Ansi;
+    QString texto;
+    if (bytes.startsWith(bomUtf8)) {
+        achada = TCodificacaoTexto::Utf8Bom;
+        texto = QString::fromUtf8(QByteArrayView(bytes).sliced(3));
+    } else if (bytes.startsWith(bomUtf16LE)) {
+        achada = TCodificacaoTexto::Utf16LE;
+        QStringDecoder decoder(QStringDecoder::Utf16LE);
+        texto = decoder.decode(QByteArrayView(bytes).sliced(2));
+    } else if (bytes.startsWith(bomUtf16BE)) {
+        achada = TCodificacaoTexto::Utf16BE;
+        QStringDecoder decoder(QStringDecoder::Utf16BE);
+        texto = decoder.decode(QByteArrayView(bytes).sliced(2));
+    } else {
+        texto = decodificarAnsi(bytes);
+    }
+    if (codificacao)
+        *codificacao = achada;
+    return texto;
+}
+
+QByteArray codificarTexto(const QString &texto, TCodificacaoTexto codificacao)
+{
+    switch (codificacao) {
+    case TCodificacaoTexto::Utf8Bom:
+        return bomUtf8 + texto.toUtf8();
+    case TCodificacaoTexto::Utf16LE: {
+        QStringEncoder encoder(QStringEncoder::Utf16LE);
+        return bomUtf16LE + QByteArray(encoder.encode(texto));
+    }
+    case TCodificacaoTexto::Utf16BE: {
+        QStringEncoder encoder(QStringEncoder::Utf16BE);
+        return bomUtf16BE + QByteArray(encoder.encode(texto));
+    }
+    case TCodificacaoTexto::Ansi:
+        break;
+    }
+    return codificarAnsi(texto);
+}
+
+bool cabeEmAnsi(const QString &texto)
+{
+    return decodificarAnsi(codificarAnsi(texto)) == texto;
+}
+
+QStringList dividirLinhas(const QString &texto)
+{
+    QStringList linhas;
+    qsizetype inicio = 0;
+    const qsizetype tamanho = texto.size();
+    for (qsizetype i = 0; i < tamanho; ++i) {
+        const QChar c = texto.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        linhas.append(texto.mid(inicio, i - inicio));
+        if (c == u'\r' && i + 1 < tamanho && texto.at(i + 1) == u'\n')
+            ++i;
+        inicio = i + 1;
+    }
+    if (inicio < tamanho)
+        linhas.append(texto.mid(inicio));
+    return linhas;
+}
+
+QByteArray lerBytes(const QString &fileName)
+{
+    QFile file(caminhoLocal(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        throw EZamErro(QString("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
+    return file.readAll();
+}
+
+QStringList lerLinhasTexto(const QString &fileName)
+{
+    return dividirLinhas(decodificarTexto(lerBytes(fileName)));
+}
+
+void gravarBytes(const QString &fileName, const QByteArray &bytes)
+{
+    QSaveFile file(caminhoLocal(fileName));
+    const auto falhar = [&]() {
+        throw EZamErro(QString("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        falhar();
+    if (file.write(bytes) != bytes.size())
+        falhar();
+    if (!file.commit())
+        falhar();
+}
+
+void gravarLinhasTexto(const QString &fileName, const QStringList &linhas)
+{
+    QString texto;
+    for (const QString &linha : linhas)
+        texto += linha + QStringLiteral("\r\n");
+    const auto codificacao =
+        cabeEmAnsi(texto) ? TCodificacaoTexto::Ansi : TCodificacaoTexto::Utf8Bom;
+    gravarBytes(fileName, codificarTexto(texto, codificacao));
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// Joins a name to a path text with the separator the base already uses: "\" when the base
+// holds a backslash, "/" otherwise. Nothing else is changed.
+QString juntarCaminho(const QString &base, const QString &nome);
+
+// Turns the program's path text into a path of the local file system.
+// On Linux a network share \\SERVER\SHARE\rest is found under $ZAMDADOS_SMB/SERVER/SHARE
+// when that variable names a folder, else under the desktop's SMB mounts; a drive-letter
+// path names nothing and is never found.
+QString caminhoLocal(const QString &caminho);

@@ -1,0 +1,216 @@
+#include "platform/arquivoTexto.h"
+#include "platform/caminhos.h"
+#include "platform/erros.h"
+#include "support/arquivosTeste.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+class TestPlatform : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void lerLinhas_data();
+    void lerLinhas();
+    void gravarLinhas_data();
+    void gravarLinhas();
+    void codificacaoMantida_data();
+    void codificacaoMantida();
+    void arquivoInexistente();
+    void gravarSemPasta();
+    void gravarEmPastaSomenteLeituraPreservaArquivo();
+    void juntar_data();
+    void juntar();
+    void caminhoLocal_data();
+    void caminhoLocal();
+    void caminhoLocalSemMapeamento();
+
+private:
+    QTemporaryDir FPasta;
+};
+
+void TestPlatform::lerLinhas_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("linhas");
+
+    const QStringList ab{"a", "b"};
+    QTest::newRow("empty file") << QByteArray() << QStringList();
+    QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << ab;
+    QTest::newRow("lf") << QByteArray("a\nb\n") << ab;
+    QTest::newRow("cr") << QByteArray("a\rb\r") << ab;
+    QTest::newRow("mixed, no final end") << QByteArray("a\r\nb") << ab;
+    QTest::newRow("lf cr is two ends") << QByteArray("a\n\rb") << QStringList{"a", "", "b"};
+    QTest::newRow("final empty line") << QByteArray("a\r\n\r\n") << QStringList{"a", ""};
+    QTest::newRow("only a line end") << QByteArray("\r\n") << QStringList{""};
+    QTest::newRow("windows-1252") << QByteArray("Jo\xe3o \x80\r\n") << QStringList{u"João €"_qs};
+    QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBFJo\xC3\xA3o\r\n")
+                               << QStringList{u"João"_qs};
+    QTest::newRow("utf-16le bom") << QByteArray("\xFF\xFEJ\0\xE3\0\n\0b\0", 10)
+                                  << QStringList{u"Jã"_qs, "b"};
+    QTest::newRow("utf-16be bom") << QByteArray("\xFE\xFF\0J\0\xE3\0\r\0\n", 10)
+                                  << QStringList{u"Jã"_qs};
+}
+
+void TestPlatform::lerLinhas()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, linhas);
+    const QString nome = FPasta.filePath("leitura.txt");
+    escreverArquivo(nome, bytes);
+    QCOMPARE(lerLinhasTexto(nome), linhas);
+}
+
+void TestPlatform::gravarLinhas_data()
+{
+    QTest::addColumn<QStringList>("linhas");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("none") << QStringList() << QByteArray();
+    QTest::newRow("crlf after each line")
+        << QStringList{"a", "", "b"} << QByteArray("a\r\n\r\nb\r\n");
+    QTest::newRow("windows-1252, no bom")
+        << QStringList{u"Conceição €"_qs} << QByteArray("Concei\xe7\xe3o \x80\r\n");
+    // A name Windows-1252 cannot hold must not come back as "?".
+    QTest::newRow("utf-8 with bom when needed") << QStringList{u"Łódź"_qs, "x"}
+                                                << QByteArray("\xEF\xBB\xBF\xC5\x81\xC3\xB3"
+                                                              "d\xC5\xBA\r\nx\r\n");
+}
+
+void TestPlatform::gravarLinhas()
+{
+    QFETCH(QStringList, linhas);
+    QFETCH(QByteArray, bytes);
+    const QString nome = FPasta.filePath("gravacao.txt");
+    gravarLinhasTexto(nome, linhas);
+    QCOMPARE(lerArquivo(nome), bytes);
+    QCOMPARE(lerLinhasTexto(nome), linhas);
+}
+
+void TestPlatform::codificacaoMantida_data()
+{
+    QTest::addColumn<int>("codificacao");
+    QTest::newRow("ansi") << int(TCodificacaoTexto::Ansi);
+    QTest::newRow("utf-8") << int(TCodificacaoTexto::Utf8Bom);
+    QTest::newRow("utf-16le") << int(TCodificacaoTexto::Utf16LE);
+    QTest::newRow("utf-16be") << int(TCodificacaoTexto::Utf16BE);
+}
+
+void TestPlatform::codificacaoMantida()
+{
+    QFETCH(int, codificacao);
+    const QString texto = u"[ZAM]\r\nCAMINHO=c:\\Ação\\ZAM.FDB\r\n"_qs;
+    const QByteArray bytes = codificarTexto(texto, TCodificacaoTexto(codificacao));
+    TCodificacaoTexto lida;
+    QCOMPARE(decodificarTexto(bytes, &lida), texto);
+    QCOMPARE(int(lida), codificacao);
+}
+
+void TestPlatform::arquivoInexistente()
+{
+    const QString nome = FPasta.filePath("nada.txt");
+    try {
+        lerLinhasTexto(nome);
+        QFAIL("reading a missing file must fail");
+    } catch (const EZamErro &e) {
+        QCOMPARE(e.mensagem(),
+                 QString("Cannot open file \"%1\". No such file or directory").arg(nome));
+    }
+}
+
+void TestPlatform::gravarSemPasta()
+{
+    const QString nome = FPasta.filePath("nao/existe.txt");
+    try {
+        gravarLinhasTexto(nome, {"a"});
+        QFAIL("writing into a missing folder must fail");
+    } catch (const EZamErro &e) {
+        QVERIFY2(e.mensagem().startsWith(QString("Cannot create file \"%1\". ").arg(nome)),
+                 qPrintable(e.mensagem()));
+    }
+}
+
+void TestPlatform::gravarEmPastaSomenteLeituraPreservaArquivo()
+{
+    const QString pasta = FPasta.filePath("somenteLeitura");
+    QVERIFY(QDir().mkpath(pasta));
+    const QString nome = pasta + "/antigo.txt";
+    escreverArquivo(nome, "antigo\r\n");
+
+    TPastaSomenteLeitura somenteLeitura(pasta);
+    if (!somenteLeitura.ativa())
+        return;
+    try {
+        gravarLinhasTexto(nome, {"novo"});
+        QFAIL("writing into a read-only folder must fail");
+    } catch (const EZamErro &e) {
+        QCOMPARE(e.mensagem(),
+                 QString("Cannot create file \"%1\". %2").arg(nome, somenteLeitura.motivo()));
+    }
+    QCOMPARE(lerArquivo(nome), QByteArray("antigo\r\n"));
+}
+
+void TestPlatform::juntar_data()
+{
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("resultado");
+    QTest::newRow("windows") << "c:\\Tessaron\\ZAM_7"
+                             << "c:\\Tessaron\\ZAM_7\\ZAM_DADOS";
+    QTest::newRow("network") << "\\\\srv1\\dados"
+                             << "\\\\srv1\\dados\\ZAM_DADOS";
+    QTest::newRow("posix") << "/srv/zam7"
+                           << "/srv/zam7/ZAM_DADOS";
+    QTest::newRow("mixed uses backslash") << "/srv\\x"
+                                          << "/srv\\x\\ZAM_DADOS";
+    QTest::newRow("empty") << ""
+                           << "/ZAM_DADOS";
+}
+
+void TestPlatform::juntar()
+{
+    QFETCH(QString, base);
+    QFETCH(QString, resultado);
+    QCOMPARE(juntarCaminho(base, "ZAM_DADOS"), resultado);
+}
+
+void TestPlatform::caminhoLocal_data()
+{
+    QTest::addColumn<QString>("caminho");
+    QTest::addColumn<QString>("local");
+    const QString smb = FPasta.path() + "/smb";
+    QTest::newRow("posix unchanged") << "/srv/zam7/ZAM_DADOS"
+                                     << "/srv/zam7/ZAM_DADOS";
+    QTest::newRow("share with rest")
+        << "\\\\SRV1\\dados\\ZAM_DADOS\\CLIENTE" << smb + "/SRV1/dados/ZAM_DADOS/CLIENTE";
+    QTest::newRow("share alone") << "\\\\srv1\\dados" << smb + "/srv1/dados";
+    QTest::newRow("backslashes in posix") << "/srv/zam7\\ZamDados.csv"
+                                          << "/srv/zam7/ZamDados.csv";
+    QTest::newRow("drive letter is never found") << "c:\\Tessaron\\ZAM_7"
+                                                 << "/nonexistent/c:/Tessaron/ZAM_7";
+}
+
+void TestPlatform::caminhoLocal()
+{
+    QFETCH(QString, caminho);
+    QFETCH(QString, local);
+    QVERIFY(QDir().mkpath(FPasta.path() + "/smb"));
+    qputenv("ZAMDADOS_SMB", QFile::encodeName(FPasta.path() + "/smb"));
+    QCOMPARE(::caminhoLocal(caminho), local);
+    qunsetenv("ZAMDADOS_SMB");
+}
+
+void TestPlatform::caminhoLocalSemMapeamento()
+{
+    qputenv("ZAMDADOS_SMB", QFile::encodeName(FPasta.path() + "/naoExiste"));
+    QCOMPARE(
+        ::caminhoLocal("\\\\SRV1\\Dados\\ZAM_DADOS"),
+        QString("/run/user/%1/gvfs/smb-share:server=srv1,share=dados/ZAM_DADOS").arg(getuid()));
+    qunsetenv("ZAMDADOS_SMB");
+}
+
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "tst_platform.moc"

@@ -1,0 +1,63 @@
+#include "support/arquivosTeste.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+QByteArray lerArquivo(const QString &caminho)
+{
+    QFile file(caminho);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read test file %s", qPrintable(caminho));
+    return file.readAll();
+}
+
+void escreverArquivo(const QString &caminho, const QByteArray &bytes)
+{
+    QFile file(caminho);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write test file %s", qPrintable(caminho));
+}
+
+namespace {
+
+bool chattr(const QString &flag, const QString &pasta)
+{
+    return QProcess::execute(QStringLiteral("chattr"), {flag, pasta}) == 0;
+}
+
+} // namespace
+
+TPastaSomenteLeitura::TPastaSomenteLeitura(const QString &pasta)
+    : FPasta(pasta)
+{
+    // Root ignores permission bits, so it gets the immutable attribute instead.
+    if (geteuid() == 0) {
+        FImutavel = true;
+        FAtiva = chattr(QStringLiteral("+i"), pasta);
+    } else {
+        FAtiva = ::chmod(QFile::encodeName(pasta).constData(), 0555) == 0;
+    }
+    if (!FAtiva)
+        QTest::qFail("cannot make the folder read-only", __FILE__, __LINE__);
+}
+
+TPastaSomenteLeitura::~TPastaSomenteLeitura()
+{
+    if (!FAtiva)
+        return;
+    if (FImutavel)
+        chattr(QStringLiteral("-i"), FPasta);
+    else
+        ::chmod(QFile::encodeName(FPasta).constData(), 0755);
+}
+
+QString TPastaSomenteLeitura::motivo() const
+{
+    return QString::fromLocal8Bit(std::strerror(FImutavel ? EPERM : EACCES));
+}

@@ -163,6 +163,16 @@ TZamDadosHostList::TZamDadosHostList(const QString &fileName)
         save();
 }
 
+TZamDadosHostList::TZamDadosHostList(const QString &fileName, TVazia)
+    : FFileName(fileName)
+{
+}
+
+std::unique_ptr<TZamDadosHostList> TZamDadosHostList::vazia(const QString &fileName)
+{
+    return std::unique_ptr<TZamDadosHostList>(new TZamDadosHostList(fileName, TVazia()));
+}
+
 std::vector<TZamDadosHostPtr> TZamDadosHostList::ordenados() const
 {
     std::vector<TZamDadosHostPtr> hosts(FItems.cbegin(), FItems.cend());
@@ -197,29 +207,29 @@ void TZamDadosHostList::save()
 // ---- TZamDadosList ----
 
 TZamDadosList::TZamDadosList(const TZamDadosHostPtr &host)
-    : FFileName(juntarCaminho(host->compartilhamento(), nomeArquivo))
+    : FHost(host)
+    , FFileName(juntarCaminho(host->compartilhamento(), nomeArquivo))
 {
     if (QFileInfo(caminhoLocal(FFileName)).isFile())
-        carregar(host);
+        carregar();
 }
 
-void TZamDadosList::carregar(const TZamDadosHostPtr &host)
+void TZamDadosList::carregar()
 {
     for (const QString &linha : lerLinhasTexto(FFileName)) {
-        TZamDadosItemPtr item = lerRegistro(host, linha);
+        TZamDadosItemPtr item = lerRegistro(linha);
         const QString nome = item->Getnome();
         inserirUnico(FItems, nome, std::move(item));
     }
 }
 
-TZamDadosItemPtr TZamDadosList::lerRegistro(const TZamDadosHostPtr &host,
-                                            const QString &linha) const
+TZamDadosItemPtr TZamDadosList::lerRegistro(const QString &linha) const
 {
     const QStringList campos = dividirCampos(linha);
     if (campos.size() < 4)
         throw EZamErro(QStringLiteral("List index out of bounds (%1)").arg(campos.size()));
 
-    auto item = std::make_shared<TZamDadosItem>(host);
+    auto item = std::make_shared<TZamDadosItem>(FHost);
     item->Setnome(campos[0]);
     item->Setdatahora(
         lerDataHoraCatalogo(campos[1]).value_or(paraDataHora(QDateTime::currentDateTime())));

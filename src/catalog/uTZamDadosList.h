@@ -90,6 +90,8 @@ public:
     using TItems = QMap<QString, TZamDadosHostPtr>;
 
     explicit TZamDadosHostList(const QString &fileName);
+    // A list with no entries yet, for a file that does not exist.
+    static std::unique_ptr<TZamDadosHostList> vazia(const QString &fileName);
 
     void save();
     TItems &items() { return FItems; }
@@ -99,6 +101,11 @@ public:
     std::vector<TZamDadosHostPtr> ordenados() const;
 
 private:
+    struct TVazia
+    {
+    };
+    TZamDadosHostList(const QString &fileName, TVazia);
+
     QString FFileName;
     TItems FItems;
 };
@@ -118,6 +125,8 @@ public:
     TItems &items() { return FItems; }
     const TItems &items() const { return FItems; }
     const QString &fileName() const { return FFileName; }
+    // The data folder the catalogue belongs to.
+    const TZamDadosHostPtr &host() const { return FHost; }
 
     // Splits one line of the file into its fields.
     static QStringList dividirCampos(const QString &linha);
@@ -125,9 +134,10 @@ public:
     static QString citarCampo(const QString &campo);
 
 private:
-    void carregar(const TZamDadosHostPtr &host);
-    TZamDadosItemPtr lerRegistro(const TZamDadosHostPtr &host, const QString &linha) const;
+    void carregar();
+    TZamDadosItemPtr lerRegistro(const QString &linha) const;
 
+    TZamDadosHostPtr FHost;
     QString FFileName;
     TItems FItems;
 };

@@ -1,0 +1,84 @@
+#include "catalog/varredura.h"
+
+#include "platform/caminhos.h"
+#include "platform/erros.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString pastaDados = QStringLiteral("ZAM_DADOS");
+const QString arquivoBase = QStringLiteral("ZAM.FDB");
+
+void aplicarDataTamanho(TZamDadosItem &registro, const QFileInfo &arquivo)
+{
+    registro.Setdatahora(paraDataHora(arquivo.lastModified().toLocalTime()));
+    registro.Settamanho(tamanhoDeBytes(arquivo.size()));
+}
+
+quint32 converterPorta(const QString &texto)
+{
+    if (const auto porta = lerPortaCatalogo(texto))
+        return *porta;
+    throw EZamErro(QStringLiteral("'%1' is not a valid integer value").arg(texto));
+}
+
+} // namespace
+
+QString arquivoDaBase(const QString &compartilhamento, const QString &nome)
+{
+    return juntarCaminho(juntarCaminho(juntarCaminho(compartilhamento, pastaDados), nome),
+                         arquivoBase);
+}
+
+void lerDataTamanho(TZamDadosItem &registro, const QString &path)
+{
+    const QFileInfo arquivo(caminhoLocal(path));
+    if (arquivo.exists())
+        aplicarDataTamanho(registro, arquivo);
+}
+
+bool buscarBases(TZamDadosList &catalogo, const QString &portaPadrao)
+{
+    const QString base = juntarCaminho(catalogo.host()->compartilhamento(), pastaDados);
+    const QFileInfo pasta(caminhoLocal(base));
+    if (!pasta.isDir() || !pasta.isReadable())
+        return false;
+
+    // Hidden folders (a leading "." here) are not databases.
+    const QStringList nomes =
+        QDir(pasta.filePath()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QString &nome : nomes) {
+        const QString db = juntarCaminho(juntarCaminho(base, nome), arquivoBase);
+        const QFileInfo arquivo(caminhoLocal(db));
+        if (!arquivo.isFile())
+            continue;
+        TZamDadosItemPtr registro = catalogo.items().value(nome);
+        if (!registro) {
+            registro = std::make_shared<TZamDadosItem>(catalogo.host());
+            registro->Setnome(nome);
+            registro->Setporta(converterPorta(portaPadrao));
+            catalogo.items().insert(nome, registro);
+        }
+        aplicarDataTamanho(*registro, arquivo);
+    }
+    catalogo.save();
+    return true;
+}
+
+void atualizarBases(TZamDadosList &catalogo, const QString &portaPadrao)
+{
+    const QString &compartilhamento = catalogo.host()->compartilhamento();
+    for (auto it = catalogo.items().begin(); it != catalogo.items().end();) {
+        const QFileInfo arquivo(caminhoLocal(arquivoDaBase(compartilhamento, it.key())));
+        if (arquivo.exists()) {
+            aplicarDataTamanho(**it, arquivo);
+            ++it;
+        } else {
+            it = catalogo.items().erase(it);
+        }
+    }
+    buscarBases(catalogo, portaPadrao);
+    catalogo.save();
+}

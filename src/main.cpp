@@ -1,9 +1,33 @@
+#include "ui/main/uFormPrincipal.h"
+
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace {
+
+// Standard buttons read as the user's system would show them ("Sim", "Não", "Cancelar").
+void carregarTraducao(QApplication &app)
+{
+    if (QLocale().language() != QLocale::Portuguese)
+        return;
+    auto *tradutor = new QTranslator(&app);
+    if (tradutor->load(QStringLiteral("qtbase_pt_BR"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(tradutor);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZamDados"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ZamDados"));
-    return 0;
+    carregarTraducao(app);
+
+    TForm1 janela(QApplication::applicationDirPath(), QApplication::arguments().mid(1));
+    QObject::connect(&janela, &QDialog::finished, &app, &QApplication::quit);
+    janela.show();
+    return app.exec();
 }

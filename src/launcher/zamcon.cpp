@@ -1,0 +1,66 @@
+#include "launcher/zamcon.h"
+
+#include "platform/ini.h"
+#include "platform/processos.h"
+
+namespace {
+
+const QString secaoServidor = QStringLiteral("SERVIDOR");
+const QString secaoZam = QStringLiteral("ZAM");
+
+qsizetype ultimoSeparador(const QString &texto)
+{
+    return std::max(texto.lastIndexOf(u'\\'), texto.lastIndexOf(u':'));
+}
+
+QString parteDaPasta(const QString &caminho)
+{
+    const qsizetype separador = ultimoSeparador(caminho);
+    if (separador < 0)
+        return QString();
+    QString pasta = caminho.left(separador + 1);
+    // A final "\" goes, except for a root such as "c:\" or "\".
+    if (pasta.endsWith(u'\\') && pasta.size() > 1) {
+        const QChar anterior = pasta.at(pasta.size() - 2);
+        if (anterior != u'\\' && anterior != u':')
+            pasta.chop(1);
+    }
+    return pasta;
+}
+
+} // namespace
+
+TZamcon::TZamcon(QString fileName)
+    : FFileName(std::move(fileName))
+{
+}
+
+QString TZamcon::nomeDaPasta(const QString &caminho)
+{
+    const QString pasta = parteDaPasta(caminho);
+    return pasta.mid(ultimoSeparador(pasta) + 1);
+}
+
+QString TZamcon::lerUltimaBase() const
+{
+    return nomeDaPasta(lerIni(FFileName, secaoZam, QStringLiteral("CAMINHO"), QString()));
+}
+
+QString TZamcon::lerPortaPadrao() const
+{
+    return lerIni(FFileName, secaoServidor, QStringLiteral("PORTA"), portaPadrao);
+}
+
+void TZamcon::gravarZamcon(const TZamDadosHost &host, const TZamDadosItem &registro) const
+{
+    gravarIni(FFileName, secaoServidor, QStringLiteral("NOME"), host.nome());
+    gravarIni(FFileName, secaoZam, QStringLiteral("CAMINHO"), registro.Getpath());
+    gravarIni(FFileName, secaoServidor, QStringLiteral("PORTA"),
+              QString::number(registro.Getporta()));
+}
+
+void iniciarZam(bool testarZamdef)
+{
+    executarPrograma(QStringLiteral("ZAM7.exe"),
+                     testarZamdef ? QStringLiteral("ZamdefTestAll") : QString());
+}

@@ -1,0 +1,754 @@
+#include "ui/main/uFormPrincipal.h"
+
+#include "catalog/varredura.h"
+#include "controls/uTZamLabelLink.h"
+#include "controls/uTZamListView.h"
+#include "launcher/zamcon.h"
+#include "platform/caminhos.h"
+#include "platform/dialogos.h"
+#include "platform/erros.h"
+
+#include <QApplication>
+#include <QCollator>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TForm1 *Form1 = nullptr;
+
+namespace {
+
+const QString arquivoHosts = QStringLiteral("ZamDados.Hosts.txt");
+const QString tituloCaminho = QStringLiteral("Caminho ZAM_DADOS");
+
+// The window is laid out for this client width; controls anchored to the right move by
+// what the window is wider.
+constexpr int larguraDesenho = 599;
+
+bool ehBrancoOuControle(QChar c)
+{
+    return c.unicode() <= 32;
+}
+
+bool soBrancos(const QString &texto)
+{
+    return std::all_of(texto.cbegin(), texto.cend(), ehBrancoOuControle);
+}
+
+// The first character of a format that is not one of its field letters.
+QChar separadorDoFormato(const QString &formato, const QString &letras, QChar padrao)
+{
+    for (const QChar c : formato) {
+        if (!letras.contains(c) && c != u' ' && c != u'\'')
+            return c;
+    }
+    return padrao;
+}
+
+// How the rows show dates and sizes, worked out once per refill.
+struct TFormatoLinhas
+{
+    QLocale locale;
+    QString formatoData;
+
+    TFormatoLinhas()
+    {
+        const QChar data = separadorDoFormato(locale.dateFormat(QLocale::ShortFormat),
+                                              QStringLiteral("dMy"), u'/');
+        const QChar hora = separadorDoFormato(locale.timeFormat(QLocale::ShortFormat),
+                                              QStringLiteral("hHmsaApt"), u':');
+        formatoData = QStringLiteral("dd%1MM%1yyyy hh%2mm").arg(data, hora);
+    }
+
+    QString tamanho(TTamanho valor) const
+    {
+        return locale.toString(double(valor) / tamanhoUm, 'f', 2);
+    }
+};
+
+TZamListItem linhaDoRegistro(const TZamDadosItemPtr &registro, TZamListItem linha,
+                             const TFormatoLinhas &formato)
+{
+    linha.Caption = registro->Getnome();
+    if (linha.SubItems.isEmpty())
+        linha.SubItems = QStringList(3, QString());
+    while (linha.SubItems.size() < 3)
+        linha.SubItems.append(QString());
+    linha.SubItems[0] = QString::number(registro->Getporta());
+    linha.SubItems[1] =
+        formato.locale.toString(deDataHora(registro->Getdatahora()), formato.formatoData);
+    linha.SubItems[2] = formato.tamanho(registro->Gettamanho());
+    linha.Data = registro;
+    return linha;
+}
+
+// A fixed-point division rounded to the nearest ten-thousandth.
+TTamanho dividirArredondado(TTamanho valor, TTamanho divisor)
+{
+    const TTamanho metade = divisor / 2;
+    return valor >= 0 ? (valor + metade) / divisor : -((-valor + metade) / divisor);
+}
+
+bool dentroDe(const QWidget *conteiner, const QWidget *widget)
+{
+    return widget && (widget == conteiner || conteiner->isAncestorOf(widget));
+}
+
+QPushButton *criarBotao(QWidget *pai, const char *nome, const QString &texto, int x, int y)
+{
+    auto *botao = new QPushButton(texto, pai);
+    botao->setObjectName(QString::fromLatin1(nome));
+    botao->setGeometry(x, y, 75, 25);
+    return botao;
+}
+
+} // namespace
+
+// ---- TZamComboBox ----
+
+void TZamComboBox::hidePopup()
+{
+    QComboBox::hidePopup();
+    // The line picked is only set once the popup is gone; tell afterwards.
+    QTimer::singleShot(0, this, &TZamComboBox::listaFechada);
+}
+
+// ---- TForm1: creation ----
+
+TForm1::TForm1(const QString &pastaPrograma, const QStringList &argumentos, QWidget *parent)
+    : QDialog(parent)
+    , FPastaPrograma(pastaPrograma)
+    , FZamcon(std::make_unique<TZamcon>(juntarCaminho(pastaPrograma, TZamcon::nomeArquivo)))
+{
+    Form1 = this;
+    criarControles();
+    qApp->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, &TForm1::focoMudou);
+    FormCreate(argumentos);
+}
+
+TForm1::~TForm1()
+{
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::criarControles()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("ZAM Dados"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setSizeGripEnabled(true);
+    resize(larguraDesenho, 433);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    FPainelTopo = new QWidget(this);
+    FPainelTopo->setFixedHeight(70);
+    btnAtualizar = criarBotao(FPainelTopo, "btnAtualizar", QStringLiteral("Atualizar"), 501, 8);
+    ComboBox1 = new TZamComboBox(FPainelTopo);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->setGeometry(13, 10, 482, 21);
+    ComboBox1->setEditText(QStringLiteral("c:\\Tessaron\\ZAM_7"));
+    Edit1 = new QLineEdit(FPainelTopo);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setPlaceholderText(QStringLiteral("Filtro"));
+    Edit1->setGeometry(13, 37, 563, 21);
+    layout->addWidget(FPainelTopo);
+
+    ZamListView1 = new TZamListView(this);
+    ZamListView1->setObjectName(QStringLiteral("ZamListView1"));
+    ZamListView1->setFrameShape(QFrame::NoFrame);
+    ZamListView1->addColumn({QStringLiteral("Nome"), 50, true, Qt::AlignLeft});
+    ZamListView1->addColumn({QStringLiteral("Porta"), 50, false, Qt::AlignHCenter});
+    ZamListView1->addColumn({QStringLiteral("Data/Hora"), 120, false, Qt::AlignHCenter});
+    ZamListView1->addColumn({QStringLiteral("Tamanho"), 86, false, Qt::AlignRight});
+    ZamListView1->ZamOrdenarColumnClick = true;
+    ZamListView1->ZamAgruparColumnClick = false;
+    ZamListView1->DesabilitarBusca = true;
+    ZamListView1->OnCustomDrawItem = [this](int linha, QFont &fonte) {
+        fonte.setBold(!iniFolderName.isEmpty() &&
+                      ZamListView1->item(linha).Caption == iniFolderName);
+    };
+    layout->addWidget(ZamListView1, 1);
+
+    auto *faixa = new QWidget(this);
+    faixa->setFixedHeight(23);
+    auto *layoutFaixa = new QHBoxLayout(faixa);
+    layoutFaixa->setContentsMargins(0, 0, 8, 0);
+    lbTamanho = new QLabel(QStringLiteral("0 Gb"), faixa);
+    lbTamanho->setObjectName(QStringLiteral("lbTamanho"));
+    lbTamanho->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    layoutFaixa->addStretch(1);
+    layoutFaixa->addWidget(lbTamanho);
+    layout->addWidget(faixa);
+
+    FPainelBase = new QWidget(this);
+    FPainelBase->setFixedHeight(41);
+    btnOpcoes = new QToolButton(FPainelBase);
+    btnOpcoes->setObjectName(QStringLiteral("btnOpcoes"));
+    btnOpcoes->setText(QStringLiteral("Opções"));
+    btnOpcoes->setGeometry(15, 9, 75, 25);
+    btnOpcoes->setPopupMode(QToolButton::MenuButtonPopup);
+    ZamLabelLink1 = new TZamLabelLink(FPainelBase);
+    ZamLabelLink1->setObjectName(QStringLiteral("ZamLabelLink1"));
+    ZamLabelLink1->setText(QStringLiteral("Alterar"));
+    ZamLabelLink1->adjustSize();
+    btnEntrar = criarBotao(FPainelBase, "btnEntrar", QStringLiteral("Entrar"), 341, 9);
+    btnEntrar->hide();
+    btnUltimaBase = criarBotao(FPainelBase, "btnUltimaBase", QStringLiteral("Ultima Base"), 422, 9);
+    btnUltimaBase->setDefault(true);
+    btnCancelar = criarBotao(FPainelBase, "btnCancelar", QStringLiteral("Cancelar"), 503, 9);
+    layout->addWidget(FPainelBase);
+
+    criarMenu();
+    posicionarAncorados();
+
+    setTabOrder(btnAtualizar, ComboBox1);
+    setTabOrder(ComboBox1, Edit1);
+    setTabOrder(Edit1, ZamListView1);
+    setTabOrder(ZamListView1, btnOpcoes);
+    setTabOrder(btnOpcoes, btnEntrar);
+    setTabOrder(btnEntrar, btnUltimaBase);
+    setTabOrder(btnUltimaBase, btnCancelar);
+
+    const auto protegido = [this](void (TForm1::*passo)()) {
+        return [this, passo]() { executarProtegido(this, [this, passo]() { (this->*passo)(); }); };
+    };
+    connect(btnAtualizar, &QPushButton::clicked, this, protegido(&TForm1::btnAtualizarClick));
+    connect(btnCancelar, &QPushButton::clicked, this, protegido(&TForm1::btnCancelarClick));
+    connect(btnEntrar, &QPushButton::clicked, this, protegido(&TForm1::btnEntrarClick));
+    connect(btnUltimaBase, &QPushButton::clicked, this, protegido(&TForm1::btnUltimaBaseClick));
+    connect(ZamLabelLink1, &TZamLabelLink::clicked, this, protegido(&TForm1::ZamLabelLink1Click));
+    connect(ZamListView1, &TZamListView::itemDoubleClicked, this,
+            protegido(&TForm1::btnEntrarClick));
+    connect(Edit1, &QLineEdit::textChanged, this, protegido(&TForm1::Edit1Change));
+    connect(ComboBox1, &TZamComboBox::listaFechada, this, protegido(&TForm1::ComboBox1Select));
+    connect(ComboBox1, &QComboBox::activated, this, [this](int linha) { FLinhaCombo = linha; });
+    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, [this]() { FLinhaCombo = -1; });
+}
+
+void TForm1::criarMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    // The shortcut after the tab is a label only; the window's key handler acts on it.
+    const auto item = [this](const char *nome, const QString &texto, const QString &atalho) {
+        QAction *acao = PopupMenu1->addAction(atalho.isEmpty() ? texto : texto + u'\t' + atalho);
+        acao->setObjectName(QString::fromLatin1(nome));
+        // Commands of their own come with the features behind them.
+        acao->setEnabled(false);
+        return acao;
+    };
+    mnNovaBase = item("mnNovaBase", QStringLiteral("Nova Base"), QStringLiteral("Ctrl+N"));
+    mnCopiar = item("mnCopiar", QStringLiteral("Copiar para mim"), QStringLiteral("Ctrl+C"));
+    mnEnviar = item("mnEnviar", QStringLiteral("Enviar para servidor"), QStringLiteral("Ctrl+E"));
+    mnTestarZamdef =
+        item("mnTestarZamdef", QStringLiteral("Testar ZAMDEF em todas"), QStringLiteral("Ctrl+S"));
+    mnRenomearPastasParaUF =
+        item("mnRenomearPastasParaUF", QStringLiteral("Renomear Pastas para UF"),
+             QStringLiteral("Ctrl+U"));
+    mnAbrirPasta = item("mnAbrirPasta", QStringLiteral("Abrir Pasta"), QStringLiteral("Ctrl+D"));
+    mnColetarQtdTrabalhadores =
+        item("mnColetarQtdTrabalhadores", QStringLiteral("Coletar Qtd. Trabalhadores"), QString());
+    mnColetarVersaoTabdef =
+        item("mnColetarVersaoTabdef", QStringLiteral("Coletar Versão Tabdef"), QString());
+    mnExecutarSQL = item("mnExecutarSQL", QStringLiteral("Executar SQL"), QString());
+    mnAlterarPorta = item("mnAlterarPorta", QStringLiteral("Alterar Porta"), QString());
+    btnOpcoes->setMenu(PopupMenu1);
+}
+
+void TForm1::posicionarAncorados()
+{
+    const int dx = width() - larguraDesenho;
+    btnAtualizar->move(501 + dx, 8);
+    ComboBox1->resize(482 + dx, ComboBox1->height());
+    Edit1->resize(563 + dx, Edit1->height());
+    ZamLabelLink1->move(FLinkX + dx, 15);
+    btnEntrar->move(341 + dx, 9);
+    btnUltimaBase->move(422 + dx, 9);
+    btnCancelar->move(503 + dx, 9);
+}
+
+void TForm1::resizeEvent(QResizeEvent *evento)
+{
+    QDialog::resizeEvent(evento);
+    posicionarAncorados();
+}
+
+// ---- start-up ----
+
+QString TForm1::arquivoDosHosts() const
+{
+    return juntarCaminho(FPastaPrograma, arquivoHosts);
+}
+
+TZamDadosHostList &TForm1::hostsParaRegistrar()
+{
+    // A list that could not be read at start-up is read again, so that a broken file is
+    // never overwritten by the one new entry; a missing file starts empty.
+    if (!FHosts) {
+        const QString arquivo = arquivoDosHosts();
+        FHosts = QFileInfo::exists(caminhoLocal(arquivo))
+                     ? std::make_unique<TZamDadosHostList>(arquivo)
+                     : TZamDadosHostList::vazia(arquivo);
+    }
+    return *FHosts;
+}
+
+void TForm1::FormCreate(const QStringList &argumentos)
+{
+    // A list that cannot be read is reported, and the window still opens.
+    executarProtegido(
+        this, [this]() { FHosts = std::make_unique<TZamDadosHostList>(arquivoDosHosts()); });
+    executarProtegido(this, [this, &argumentos]() {
+        preencherPasta();
+        selecionarLinhaInicial(argumentos);
+        lerUltimaBase();
+        carregarPasta();
+    });
+}
+
+void TForm1::preencherPasta()
+{
+    FHostsCombo = FHosts ? FHosts->ordenados() : std::vector<TZamDadosHostPtr>();
+    const QString texto = ComboBox1->currentText();
+    ComboBox1->clear();
+    for (const TZamDadosHostPtr &host : FHostsCombo)
+        ComboBox1->addItem(host->compartilhamento());
+    ComboBox1->setMaxVisibleItems(std::max(1, ComboBox1->count()));
+    ComboBox1->setEditText(texto);
+    FLinhaCombo = -1;
+}
+
+void TForm1::selecionarLinhaInicial(const QStringList &argumentos)
+{
+    if (!argumentos.isEmpty()) {
+        ComboBox1->setCurrentIndex(-1);
+        ComboBox1->setEditText(argumentos.first());
+        FLinhaCombo = -1;
+        return;
+    }
+    int linha = -1;
+    for (int i = 0; i < ComboBox1->count(); ++i) {
+        if (ComboBox1->itemText(i).startsWith(QStringLiteral("c:\\"), Qt::CaseInsensitive))
+            linha = i;
+    }
+    if (linha < 0 && ComboBox1->count() > 0)
+        linha = 0;
+    if (linha >= 0)
+        selecionarLinhaDoCombo(linha);
+}
+
+void TForm1::selecionarLinhaDoCombo(int linha)
+{
+    FLinhaCombo = linha;
+    ComboBox1->setCurrentIndex(linha);
+    ComboBox1->setEditText(ComboBox1->itemText(linha));
+}
+
+void TForm1::showEvent(QShowEvent *evento)
+{
+    QDialog::showEvent(evento);
+    if (!FMostrado) {
+        FMostrado = true;
+        if (const QScreen *tela = screen())
+            move(tela->availableGeometry().center() - rect().center());
+        executarProtegido(this, [this]() { FormShow(); });
+    }
+}
+
+void TForm1::FormShow()
+{
+    const int linha = linhaDaUltimaBase();
+    if (linha >= 0)
+        selecionarEMostrar(linha);
+    ZamListView1->updateGeometry();
+}
+
+void TForm1::lerUltimaBase()
+{
+    iniFolderName = FZamcon->lerUltimaBase();
+}
+
+QString TForm1::lerPortaPadrao() const
+{
+    return FZamcon->lerPortaPadrao();
+}
+
+// ---- data folders ----
+
+TZamDadosHostPtr TForm1::hostSelecionado()
+{
+    if (FLinhaCombo >= 0 && FLinhaCombo < int(FHostsCombo.size()))
+        return FHostsCombo[FLinhaCombo];
+
+    const QString texto = ComboBox1->currentText();
+    if (FHostAvulso && FHostAvulso->compartilhamento() == texto)
+        return FHostAvulso;
+    // A folder named on the command line that is registered keeps its server path.
+    if (FHosts) {
+        if (const TZamDadosHostPtr registrado = FHosts->items().value(texto))
+            return registrado;
+    }
+    FHostAvulso = std::make_shared<TZamDadosHost>();
+    FHostAvulso->Setcompartilhamento(texto);
+    // On this machine the server reaches the folder the way we do.
+    if (FHostAvulso->ehLocal())
+        FHostAvulso->setPath(juntarCaminho(juntarCaminho(texto, QStringLiteral("ZAM_DADOS")), ""));
+    return FHostAvulso;
+}
+
+void TForm1::carregarPasta()
+{
+    FZamDadosList = std::make_unique<TZamDadosList>(hostSelecionado());
+    if (!QFileInfo(caminhoLocal(FZamDadosList->fileName())).isFile())
+        buscarBases();
+    preencherLista();
+}
+
+void TForm1::buscarBases()
+{
+    ::buscarBases(*FZamDadosList, lerPortaPadrao());
+}
+
+void TForm1::atualizarBases()
+{
+    if (!FZamDadosList)
+        return;
+    ::atualizarBases(*FZamDadosList, lerPortaPadrao());
+    preencherLista();
+}
+
+void TForm1::btnAtualizarClick()
+{
+    atualizarBases();
+    if (!Edit1->text().isEmpty())
+        Edit1Change();
+}
+
+void TForm1::btnCancelarClick()
+{
+    close();
+}
+
+void TForm1::ComboBox1Select()
+{
+    carregarPasta();
+    Edit1->setFocus();
+    decidirBotoes();
+}
+
+void TForm1::decidirBotoes()
+{
+    // A network folder with a catalogue is shown from the catalogue alone.
+    const QString texto = ComboBox1->currentText();
+    const bool remotoComCatalogo =
+        texto.contains(QStringLiteral("\\\\")) &&
+        QFileInfo(caminhoLocal(juntarCaminho(texto, TZamDadosList::nomeArquivo))).isFile();
+    btnAtualizar->setEnabled(!remotoComCatalogo);
+}
+
+void TForm1::focoMudou(QWidget *antigo, QWidget *novo)
+{
+    if (!dentroDe(ComboBox1, antigo) || !novo || novo->window() != this ||
+        dentroDe(ComboBox1, novo))
+        return;
+    // Asking inside the focus change itself would nest a modal loop in it.
+    QTimer::singleShot(0, this,
+                       [this]() { executarProtegido(this, [this]() { ComboBox1Exit(); }); });
+}
+
+void TForm1::ComboBox1Exit()
+{
+    if (FLinhaCombo >= 0 || FPerguntando)
+        return;
+    FPerguntando = true;
+    const auto fim = qScopeGuard([this]() { FPerguntando = false; });
+
+    const std::optional<QString> resposta =
+        dialogos().pedirTexto(this, tituloCaminho,
+                              QStringLiteral("Ex: c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\ ou\n"
+                                             "/home/usuario/opt/tessaron/zam_7/zam_dados/"),
+                              QStringLiteral("C:\\Tessaron\\ZAM_7\\ZAM_DADOS\\"));
+    if (!resposta || soBrancos(*resposta))
+        return;
+    QString caminho = *resposta;
+    while (!caminho.endsWith(u'/') && !caminho.endsWith(u'\\')) {
+        const std::optional<QString> outra = dialogos().pedirTexto(
+            this, tituloCaminho, QStringLiteral("O diretório ZAM_DADOS tem que terminar com barra"),
+            caminho);
+        if (outra)
+            caminho = *outra;
+    }
+
+    auto host = std::make_shared<TZamDadosHost>();
+    host->Setcompartilhamento(ComboBox1->currentText());
+    host->setPath(caminho);
+    FHostAvulso = host;
+    ComboBox1Select();
+    if (ZamListView1->count() > 0)
+        registrarPasta(host);
+}
+
+void TForm1::registrarPasta(const TZamDadosHostPtr &host)
+{
+    TZamDadosHostList &hosts = hostsParaRegistrar();
+    const QString chave = host->compartilhamento();
+    if (hosts.items().contains(chave))
+        throw EZamErro(QStringLiteral("Duplicates not allowed"));
+    hosts.items().insert(chave, host);
+    try {
+        hosts.save();
+    } catch (...) {
+        hosts.items().remove(chave);
+        throw;
+    }
+    FHostsCombo.push_back(host);
+    ComboBox1->addItem(chave);
+    selecionarLinhaDoCombo(ComboBox1->findText(chave, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    ComboBox1->setMaxVisibleItems(ComboBox1->count());
+}
+
+void TForm1::habilitarControles(bool enabled)
+{
+    for (QWidget *controle : std::initializer_list<QWidget *>{
+             ComboBox1, Edit1, btnAtualizar, btnOpcoes, btnEntrar, btnUltimaBase, btnCancelar})
+        controle->setEnabled(enabled);
+}
+
+// ---- the list ----
+
+void TForm1::registrosEmOrdem()
+{
+    FRegistrosOrdenados.clear();
+    if (FZamDadosList) {
+        const auto &itens = FZamDadosList->items();
+        FRegistrosOrdenados.assign(itens.cbegin(), itens.cend());
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    std::sort(FRegistrosOrdenados.begin(), FRegistrosOrdenados.end(),
+              [&collator](const TZamDadosItemPtr &a, const TZamDadosItemPtr &b) {
+                  return collator.compare(a->Getnome(), b->Getnome()) < 0;
+              });
+}
+
+void TForm1::encherLinhas(const std::vector<TZamDadosItemPtr> &registros)
+{
+    const TFormatoLinhas formato;
+    std::vector<TZamListItem> linhas;
+    linhas.reserve(registros.size());
+    for (const TZamDadosItemPtr &registro : registros)
+        linhas.push_back(linhaDoRegistro(registro, TZamListItem(), formato));
+
+    ZamListView1->BeginUpdateZam(int(registros.size()));
+    const auto fim = qScopeGuard([this]() { ZamListView1->EndUpdateZam(); });
+    ZamListView1->clearItems();
+    ZamListView1->addItems(std::move(linhas));
+}
+
+void TForm1::preencherLinha(const TZamDadosItemPtr &registro, int linha)
+{
+    ZamListView1->setItem(linha,
+                          linhaDoRegistro(registro, ZamListView1->item(linha), TFormatoLinhas()));
+}
+
+void TForm1::preencherLista()
+{
+    registrosEmOrdem();
+    encherLinhas(FRegistrosOrdenados);
+
+    TTamanho total = 0;
+    for (const TZamDadosItemPtr &registro : FRegistrosOrdenados)
+        total += dividirArredondado(registro->Gettamanho(), 1024);
+    setWindowTitle(QStringLiteral("Zamdados: %1").arg(ZamListView1->count()));
+    lbTamanho->setText(TFormatoLinhas().tamanho(dividirArredondado(total, 1024)) +
+                       QStringLiteral(" GB"));
+}
+
+void TForm1::Edit1Change()
+{
+    mostrarEntrar();
+    const QString filtro = Edit1->text();
+    if (filtro.isEmpty()) {
+        preencherLista();
+        return;
+    }
+    std::vector<TZamDadosItemPtr> filtrados;
+    for (const TZamDadosItemPtr &registro : FRegistrosOrdenados) {
+        if (registro->Getnome().contains(filtro, Qt::CaseInsensitive))
+            filtrados.push_back(registro);
+    }
+    encherLinhas(filtrados);
+}
+
+void TForm1::mostrarEntrar()
+{
+    FLinkX = 300;
+    posicionarAncorados();
+    btnEntrar->setVisible(true);
+    btnUltimaBase->setDefault(false);
+    btnEntrar->setDefault(true);
+}
+
+void TForm1::selecionarEMostrar(int linha)
+{
+    ZamListView1->setSelectedIndex(linha);
+    ZamListView1->scrollToItem(linha);
+}
+
+int TForm1::linhaDaUltimaBase() const
+{
+    if (iniFolderName.isEmpty())
+        return -1;
+    for (int i = 0; i < ZamListView1->count(); ++i) {
+        if (ZamListView1->item(i).Caption.compare(iniFolderName, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+TZamDadosItemPtr TForm1::registroSelecionado() const
+{
+    const int linha = ZamListView1->selectedIndex();
+    if (linha < 0)
+        return nullptr;
+    return std::static_pointer_cast<TZamDadosItem>(ZamListView1->item(linha).Data);
+}
+
+// ---- keys ----
+
+bool TForm1::eventFilter(QObject *objeto, QEvent *evento)
+{
+    // Installed on the application: every event of every widget passes here once.
+    if (evento->type() == QEvent::FocusIn && objeto == ZamListView1)
+        executarProtegido(this, [this]() { mostrarEntrar(); });
+
+    if (evento->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(objeto, evento);
+    // Every key of this window comes here first, once: when it reaches the focused widget.
+    auto *widget = qobject_cast<QWidget *>(objeto);
+    QWidget *foco = QApplication::focusWidget();
+    if (!widget || widget->window() != this || (foco ? widget != foco : widget != this))
+        return false;
+    const auto *tecla = static_cast<QKeyEvent *>(evento);
+    switch (tecla->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        return false; // the dialog's own handling
+    default:
+        break;
+    }
+    bool engolir = false;
+    executarProtegido(this, [&]() { engolir = FormKeyDown(tecla->key(), tecla->modifiers()); });
+    return engolir;
+}
+
+bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift)
+{
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+        const int total = ZamListView1->count();
+        if (total > 0) {
+            int linha = ZamListView1->selectedIndex();
+            if (linha < 0) {
+                linha = 0;
+                ZamListView1->setSelectedIndex(0);
+            }
+            if (key == Qt::Key_Up && linha > 0)
+                selecionarEMostrar(linha - 1);
+            else if (key == Qt::Key_Down && linha < total - 1)
+                selecionarEMostrar(linha + 1);
+        }
+        mostrarEntrar();
+        return true;
+    }
+    if (shift & Qt::ControlModifier) {
+        const std::pair<int, QAction *> atalhos[] = {{Qt::Key_N, mnNovaBase},
+                                                     {Qt::Key_C, mnCopiar},
+                                                     {Qt::Key_E, mnEnviar},
+                                                     {Qt::Key_S, mnTestarZamdef},
+                                                     {Qt::Key_D, mnAbrirPasta}};
+        for (const auto &[tecla, acao] : atalhos) {
+            if (tecla == key && acao->isEnabled())
+                acao->trigger();
+        }
+        return false;
+    }
+    QWidget *foco = QApplication::focusWidget();
+    if (foco == Edit1 || dentroDe(ComboBox1, foco))
+        return false;
+    Edit1->setFocus();
+    if (key >= 32 && key <= 126) {
+        Edit1->setText(Edit1->text() + QChar(key));
+        Edit1->setCursorPosition(int(Edit1->text().size()));
+    }
+    return false;
+}
+
+// ---- entering ----
+
+void TForm1::gravarZamcon()
+{
+    const TZamDadosItemPtr registro = registroSelecionado();
+    if (!registro)
+        throw EZamErro(QStringLiteral("Selecione um Item"));
+    // The record's own data folder: the one whose path is written beside it.
+    FZamcon->gravarZamcon(*registro->host(), *registro);
+}
+
+bool TForm1::abrirZam(bool testarZamdef)
+{
+    if (ZamListView1->selectedIndex() < 0) {
+        const int ultima = linhaDaUltimaBase();
+        if (ultima >= 0)
+            ZamListView1->setSelectedIndex(ultima);
+    }
+    if (ZamListView1->selectedIndex() < 0 && ZamListView1->count() > 0)
+        ZamListView1->setSelectedIndex(0);
+    if (ZamListView1->selectedIndex() < 0)
+        throw EZamErro(QStringLiteral("Selecione um Item"));
+    gravarZamcon();
+    iniciarZam(testarZamdef);
+    return true;
+}
+
+void TForm1::btnEntrarClick()
+{
+    if (btnEntrar->isEnabled() && abrirZam(false))
+        close();
+}
+
+void TForm1::btnUltimaBaseClick()
+{
+    iniciarZam(false);
+    close();
+}
+
+void TForm1::ZamLabelLink1Click()
+{
+    if (ZamListView1->selectedIndex() < 0) {
+        if (ZamListView1->count() == 0)
+            throw EZamErro(QStringLiteral("Selecione um Item"));
+        ZamListView1->setSelectedIndex(0);
+    }
+    gravarZamcon();
+    close();
+}

@@ -1,0 +1,143 @@
+#pragma once
+
+#include "catalog/uTZamDadosList.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLocale>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QToolButton;
+class TZamLabelLink;
+class TZamListView;
+struct TZamListItem;
+class TZamcon;
+
+// The path box: an editable drop-down that tells when its list closes, whether or not the
+// user picked another line.
+class TZamComboBox : public QComboBox
+{
+    Q_OBJECT
+
+public:
+    using QComboBox::QComboBox;
+    void hidePopup() override;
+
+Q_SIGNALS:
+    void listaFechada();
+};
+
+// The main window: the data folders, the catalogue of the chosen one, and entering a
+// database.
+class TForm1 : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // pastaPrograma holds ZamDados.Hosts.txt and zamcon.ini; argumentos are the command
+    // line without the program name.
+    TForm1(const QString &pastaPrograma, const QStringList &argumentos, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    void habilitarControles(bool enabled);
+    void carregarPasta();
+    void buscarBases();
+    void atualizarBases();
+    void preencherLinha(const TZamDadosItemPtr &registro, int linha);
+    void preencherLista();
+    void mostrarEntrar();
+    void lerUltimaBase();
+    QString lerPortaPadrao() const;
+    void gravarZamcon();
+    bool abrirZam(bool testarZamdef);
+
+    // The data-folder entry the catalogue is loaded for: the selected line's, or one made
+    // for a folder that is no line of the path box.
+    TZamDadosHostPtr hostSelecionado();
+    TZamDadosItemPtr registroSelecionado() const;
+
+    QString iniFolderName;
+    std::unique_ptr<TZamDadosList> FZamDadosList;
+    std::unique_ptr<TZamDadosHostList> FHosts;
+
+public Q_SLOTS:
+    void btnAtualizarClick();
+    void btnCancelarClick();
+    void ComboBox1Select();
+    void ComboBox1Exit();
+    void Edit1Change();
+    void btnEntrarClick();
+    void btnUltimaBaseClick();
+    void ZamLabelLink1Click();
+
+protected:
+    bool eventFilter(QObject *objeto, QEvent *evento) override;
+    void showEvent(QShowEvent *evento) override;
+    void resizeEvent(QResizeEvent *evento) override;
+
+private:
+    void criarControles();
+    void criarMenu();
+    void FormCreate(const QStringList &argumentos);
+    void FormShow();
+    bool FormKeyDown(int key, Qt::KeyboardModifiers shift);
+    void preencherPasta();
+    void selecionarLinhaInicial(const QStringList &argumentos);
+    void decidirBotoes();
+    void registrarPasta(const TZamDadosHostPtr &host);
+    QString arquivoDosHosts() const;
+    TZamDadosHostList &hostsParaRegistrar();
+    void focoMudou(QWidget *antigo, QWidget *novo);
+    void encherLinhas(const std::vector<TZamDadosItemPtr> &registros);
+    void registrosEmOrdem();
+    void selecionarEMostrar(int linha);
+    int linhaDaUltimaBase() const;
+    void selecionarLinhaDoCombo(int linha);
+    void posicionarAncorados();
+
+    QString FPastaPrograma;
+    std::unique_ptr<TZamcon> FZamcon;
+    // The catalogue's records in name order, sorted once per refill.
+    std::vector<TZamDadosItemPtr> FRegistrosOrdenados;
+    // The entries of the path box's lines, in line order.
+    std::vector<TZamDadosHostPtr> FHostsCombo;
+    // The selected line; -1 once the user has typed in the path box.
+    int FLinhaCombo = -1;
+    // The entry made for a folder that is no line of the path box.
+    TZamDadosHostPtr FHostAvulso;
+    bool FMostrado = false;
+    bool FPerguntando = false;
+    int FLinkX = 361;
+
+    QWidget *FPainelTopo = nullptr;
+    QWidget *FPainelBase = nullptr;
+    QPushButton *btnAtualizar = nullptr;
+    TZamComboBox *ComboBox1 = nullptr;
+    QLineEdit *Edit1 = nullptr;
+    TZamListView *ZamListView1 = nullptr;
+    QLabel *lbTamanho = nullptr;
+    QToolButton *btnOpcoes = nullptr;
+    TZamLabelLink *ZamLabelLink1 = nullptr;
+    QPushButton *btnEntrar = nullptr;
+    QPushButton *btnUltimaBase = nullptr;
+    QPushButton *btnCancelar = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QAction *mnNovaBase = nullptr;
+    QAction *mnCopiar = nullptr;
+    QAction *mnEnviar = nullptr;
+    QAction *mnTestarZamdef = nullptr;
+    QAction *mnRenomearPastasParaUF = nullptr;
+    QAction *mnAbrirPasta = nullptr;
+    QAction *mnColetarQtdTrabalhadores = nullptr;
+    QAction *mnColetarVersaoTabdef = nullptr;
+    QAction *mnExecutarSQL = nullptr;
+    QAction *mnAlterarPorta = nullptr;
+};
+
+// The one main window of the program.
+extern TForm1 *Form1;

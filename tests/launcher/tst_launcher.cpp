@@ -1,0 +1,134 @@
+#include "launcher/zamcon.h"
+#include "platform/erros.h"
+#include "support/arquivosTeste.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestLauncher : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void nomeDaPasta_data();
+    void nomeDaPasta();
+    void semArquivoUsaPadroes();
+    void portaLidaSemConversao();
+    void gravarMantemOResto();
+    void gravarCriaArquivo();
+    void gravarFalhaNomeiaArquivo();
+
+private:
+    TZamDadosItemPtr registro(const QString &compartilhamento, const QString &caminho,
+                              const QString &nome, quint32 porta) const;
+    QString arquivo() const { return FPasta->filePath("zamcon.ini"); }
+
+    std::unique_ptr<QTemporaryDir> FPasta;
+};
+
+void TestLauncher::init()
+{
+    FPasta = std::make_unique<QTemporaryDir>();
+}
+
+TZamDadosItemPtr TestLauncher::registro(const QString &compartilhamento, const QString &caminho,
+                                        const QString &nome, quint32 porta) const
+{
+    auto host = std::make_shared<TZamDadosHost>();
+    host->Setcompartilhamento(compartilhamento);
+    host->setPath(caminho);
+    auto item = std::make_shared<TZamDadosItem>(host);
+    item->Setnome(nome);
+    item->Setporta(porta);
+    return item;
+}
+
+void TestLauncher::nomeDaPasta_data()
+{
+    QTest::addColumn<QString>("caminho");
+    QTest::addColumn<QString>("nome");
+    QTest::newRow("windows path") << "c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\CLIENTE\\ZAM.FDB"
+                                  << "CLIENTE";
+    QTest::newRow("linux server path") << "/home/u/zam_dados/CLIENTE/ZAM.FDB"
+                                       << "";
+    QTest::newRow("drive root") << "c:\\ZAM.FDB"
+                                << "";
+    QTest::newRow("drive only") << "c:ZAM.FDB"
+                                << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("no separator") << "ZAM.FDB"
+                                  << "";
+    QTest::newRow("network") << "\\\\srv\\d\\ZAM_DADOS\\Padaria São João\\ZAM.FDB"
+                             << "Padaria São João";
+    QTest::newRow("doubled separator") << "c:\\a\\\\ZAM.FDB"
+                                       << "";
+}
+
+void TestLauncher::nomeDaPasta()
+{
+    QFETCH(QString, caminho);
+    QTEST(TZamcon::nomeDaPasta(caminho), "nome");
+}
+
+void TestLauncher::semArquivoUsaPadroes()
+{
+    const TZamcon zamcon(arquivo());
+    QCOMPARE(zamcon.lerUltimaBase(), QString());
+    QCOMPARE(zamcon.lerPortaPadrao(), QString("3055"));
+}
+
+void TestLauncher::portaLidaSemConversao()
+{
+    escreverArquivo(arquivo(),
+                    "[servidor]\r\nPorta=30x\r\n[Zam]\r\nCAMINHO=c:\\z\\ABC\\ZAM.FDB\r\n");
+    const TZamcon zamcon(arquivo());
+    QCOMPARE(zamcon.lerPortaPadrao(), QString("30x"));
+    QCOMPARE(zamcon.lerUltimaBase(), QString("ABC"));
+}
+
+void TestLauncher::gravarMantemOResto()
+{
+    escreverArquivo(arquivo(), "; do ZAM\r\n[GERAL]\r\nX=1\r\n[servidor]\r\nnome=velho\r\n"
+                               "porta=1\r\n[zam]\r\ncaminho=c:\\x\\ZAM.FDB\r\nOUTRA=2\r\n");
+    const auto item = registro("\\\\srv1\\dados", "/home/u/zam_dados/", "CLIENTE", 3050);
+    TZamcon(arquivo()).gravarZamcon(*item->host(), *item);
+    QCOMPARE(lerArquivo(arquivo()),
+             QByteArray("; do ZAM\r\n[GERAL]\r\nX=1\r\n[servidor]\r\nnome=srv1\r\nporta=3050\r\n"
+                        "[zam]\r\ncaminho=/home/u/zam_dados/CLIENTE/ZAM.FDB\r\nOUTRA=2\r\n"));
+}
+
+void TestLauncher::gravarCriaArquivo()
+{
+    const auto item =
+        registro("c:\\Tessaron\\ZAM_7", "c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\", "B", 4294967295u);
+    const TZamcon zamcon(arquivo());
+    zamcon.gravarZamcon(*item->host(), *item);
+    QCOMPARE(zamcon.lerUltimaBase(), QString("B"));
+    QCOMPARE(zamcon.lerPortaPadrao(), QString("4294967295"));
+    const QByteArray conteudo = lerArquivo(arquivo());
+    QVERIFY2(conteudo.startsWith("[SERVIDOR]\r\nNOME=localhost\r\nPORTA=4294967295\r\n"),
+             conteudo.constData());
+    QVERIFY2(conteudo.contains("[ZAM]\r\nCAMINHO=c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\B\\ZAM.FDB\r\n"),
+             conteudo.constData());
+}
+
+void TestLauncher::gravarFalhaNomeiaArquivo()
+{
+    escreverArquivo(arquivo(), "[SERVIDOR]\r\nNOME=velho\r\n");
+    const auto item = registro("c:\\z", "c:\\z\\", "B", 1);
+    TPastaSomenteLeitura somenteLeitura(FPasta->path());
+    if (!somenteLeitura.ativa())
+        return;
+    try {
+        TZamcon(arquivo()).gravarZamcon(*item->host(), *item);
+        QFAIL("writing into a read-only folder must fail");
+    } catch (const EZamErro &e) {
+        QVERIFY2(e.mensagem().contains(arquivo()), qPrintable(e.mensagem()));
+    }
+    QCOMPARE(lerArquivo(arquivo()), QByteArray("[SERVIDOR]\r\nNOME=velho\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestLauncher)
+#include "tst_launcher.moc"

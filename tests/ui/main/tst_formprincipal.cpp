@@ -1,0 +1,575 @@
+#include "controls/uTZamListView.h"
+#include "support/arquivosTeste.h"
+#include "support/dialogosRoteirizados.h"
+#include "support/zam7/registroZam7.h"
+#include "ui/main/uFormPrincipal.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+// The main window driven as a user would, on temporary folders: the program's folder with
+// ZamDados.Hosts.txt, zamcon.ini and the stand-in ZAM7.exe, and data folders whose
+// ZAM_DADOS holds database folders. The scan never opens the database files, so any bytes
+// stand in for them here.
+class TestFormPrincipal : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void janelaEMenu();
+    void pastaInicial_data();
+    void pastaInicial();
+    void semListaDePastas();
+    void varreduraGravaCatalogo();
+    void listaEmOrdemComTotais();
+    void catalogoVazio();
+    void filtro();
+    void setas();
+    void setasEmListaVazia();
+    void negritoSoComMesmaCaixa();
+    void digitarLevaAoFiltro();
+    void atalhosSoDeItensHabilitados();
+    void atualizarMantemPortasERemove();
+    void pastaDigitadaRegistrada();
+    void pastaDigitadaPerguntas_data();
+    void pastaDigitadaPerguntas();
+    void entrar_data();
+    void entrar();
+    void entrarSemItem();
+    void ultimaBaseNaoGrava();
+    void alterarGravaSemIniciar();
+    void zamconSomenteLeitura();
+    void zam7Ausente();
+
+private:
+    QString programa() const { return FRaiz->path() + "/prog"; }
+    QString dados(const QString &pasta = "local") const { return FRaiz->path() + "/" + pasta; }
+    void criarBase(const QString &nome, qint64 bytes = 10, const QString &pasta = "local");
+    void escreverHosts(const QStringList &linhas);
+    TForm1 &abrir(const QStringList &argumentos = {});
+    void teclar(int tecla, Qt::KeyboardModifiers mods = Qt::NoModifier);
+    QStringList linhas() const;
+    int selecionada() const { return lista()->selectedIndex(); }
+    TZamListView *lista() const { return FForm->findChild<TZamListView *>("ZamListView1"); }
+    QLineEdit *filtroEdit() const { return FForm->findChild<QLineEdit *>("Edit1"); }
+    QComboBox *combo() const { return FForm->findChild<QComboBox *>("ComboBox1"); }
+    QPushButton *botao(const char *nome) const { return FForm->findChild<QPushButton *>(nome); }
+    QString rotulo() const { return FForm->findChild<QLabel *>("lbTamanho")->text(); }
+    QStringList erros() const;
+    QString registro() const { return FRaiz->path() + "/zam7.txt"; }
+    QByteArray zamcon() const { return lerArquivo(programa() + "/zamcon.ini"); }
+
+    std::unique_ptr<QTemporaryDir> FRaiz;
+    std::unique_ptr<TDialogosRoteirizados> FDialogos;
+    std::unique_ptr<TInstaladorDialogos> FInstalador;
+    std::unique_ptr<TForm1> FForm;
+};
+
+void TestFormPrincipal::initTestCase()
+{
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    QApplication::setApplicationName("ZamDados");
+}
+
+void TestFormPrincipal::init()
+{
+    FRaiz = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir().mkpath(programa()));
+    QVERIFY(QDir().mkpath(dados() + "/ZAM_DADOS"));
+    copiarZam7(programa());
+    QVERIFY(QDir::setCurrent(programa()));
+    qputenv(variavelRegistroZam7, QFile::encodeName(registro()));
+    escreverHosts({dados() + "=/srv/zam/ZAM_DADOS/"});
+    FDialogos = std::make_unique<TDialogosRoteirizados>();
+    FInstalador = std::make_unique<TInstaladorDialogos>(*FDialogos);
+}
+
+void TestFormPrincipal::cleanup()
+{
+    FForm.reset();
+    if (FDialogos)
+        QCOMPARE(FDialogos->respostasPendentes(), 0);
+    FInstalador.reset();
+    FDialogos.reset();
+    QDir::setCurrent(QDir::tempPath());
+}
+
+void TestFormPrincipal::criarBase(const QString &nome, qint64 bytes, const QString &pasta)
+{
+    const QString dir = dados(pasta) + "/ZAM_DADOS/" + nome;
+    QVERIFY(QDir().mkpath(dir));
+    QFile arquivo(dir + "/ZAM.FDB");
+    QVERIFY(arquivo.open(QIODevice::WriteOnly));
+    QVERIFY(arquivo.resize(bytes)); // sparse: a gigabyte costs nothing
+}
+
+void TestFormPrincipal::escreverHosts(const QStringList &linhasHosts)
+{
+    QByteArray conteudo;
+    for (const QString &linha : linhasHosts)
+        conteudo += linha.toUtf8() + "\r\n";
+    escreverArquivo(programa() + "/ZamDados.Hosts.txt", conteudo);
+}
+
+TForm1 &TestFormPrincipal::abrir(const QStringList &argumentos)
+{
+    FForm = std::make_unique<TForm1>(programa(), argumentos);
+    FForm->show();
+    FForm->activateWindow();
+    if (!QTest::qWaitForWindowActive(FForm.get()))
+        qWarning("main window did not become active");
+    return *FForm;
+}
+
+void TestFormPrincipal::teclar(int tecla, Qt::KeyboardModifiers mods)
+{
+    QWidget *foco = QApplication::focusWidget();
+    QTest::keyClick(foco ? foco : FForm.get(), Qt::Key(tecla), mods);
+}
+
+QStringList TestFormPrincipal::linhas() const
+{
+    QStringList nomes;
+    for (int i = 0; i < lista()->count(); ++i)
+        nomes.append(lista()->item(i).Caption);
+    return nomes;
+}
+
+QStringList TestFormPrincipal::erros() const
+{
+    QStringList textos;
+    for (const TChamadaDialogo &chamada : FDialogos->chamadas) {
+        if (chamada.tipo == TTipoDialogo::Mensagem && chamada.icone == TIconeDialogo::Erro &&
+            chamada.titulo == "ZamDados")
+            textos.append(chamada.texto);
+    }
+    return textos;
+}
+
+void TestFormPrincipal::janelaEMenu()
+{
+    TForm1 &form = abrir();
+    QCOMPARE(form.size(), QSize(599, 433));
+    QVERIFY(!botao("btnEntrar")->isVisible());
+    QVERIFY(botao("btnUltimaBase")->isDefault());
+    QCOMPARE(lista()->columnCount(), 4);
+    QCOMPARE(lista()->column(1).Caption, QString("Porta"));
+    QCOMPARE(lista()->column(3).Width, 86);
+
+    const auto *menu = form.findChild<QToolButton *>("btnOpcoes")->menu();
+    QVERIFY(menu);
+    QStringList textos;
+    for (const QAction *acao : menu->actions())
+        textos.append(acao->text());
+    QCOMPARE(textos, QStringList({"Nova Base\tCtrl+N", "Copiar para mim\tCtrl+C",
+                                  "Enviar para servidor\tCtrl+E", "Testar ZAMDEF em todas\tCtrl+S",
+                                  "Renomear Pastas para UF\tCtrl+U", "Abrir Pasta\tCtrl+D",
+                                  "Coletar Qtd. Trabalhadores", u"Coletar Versão Tabdef"_qs,
+                                  "Executar SQL", "Alterar Porta"}));
+    // The labels are display only: no action carries a live shortcut.
+    for (const QAction *acao : menu->actions())
+        QVERIFY(acao->shortcut().isEmpty());
+}
+
+void TestFormPrincipal::pastaInicial_data()
+{
+    QTest::addColumn<QStringList>("hosts");
+    QTest::addColumn<QStringList>("argumentos");
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<int>("linha");
+
+    // The path box lists d:\x, c:\b, C:\a: the last line beginning with c:\ is chosen.
+    QTest::newRow("last c: line wins")
+        << QStringList{"C:\\a=c:\\a\\", "c:\\b=c:\\b\\", "d:\\x=d:\\x\\"} << QStringList()
+        << "C:\\a" << 2;
+    QTest::newRow("no c: line takes the first")
+        << QStringList{"\\\\srv\\d=/d/", "d:\\x=d:\\x\\"} << QStringList() << "d:\\x" << 0;
+    QTest::newRow("command line names the folder")
+        << QStringList{"c:\\a=c:\\a\\"} << QStringList{"@local"} << "@local" << -1;
+}
+
+void TestFormPrincipal::pastaInicial()
+{
+    QFETCH(QStringList, hosts);
+    QFETCH(QStringList, argumentos);
+    QFETCH(QString, texto);
+    criarBase("CLIENTE");
+    escreverHosts(hosts);
+    for (QString &argumento : argumentos)
+        argumento.replace("@local", dados());
+    texto.replace("@local", dados());
+
+    abrir(argumentos);
+    QCOMPARE(combo()->currentText(), texto);
+    QTEST(combo()->currentIndex(), "linha");
+    QCOMPARE(linhas(), argumentos.isEmpty() ? QStringList() : QStringList{"CLIENTE"});
+    QVERIFY(erros().isEmpty());
+}
+
+void TestFormPrincipal::semListaDePastas()
+{
+    QFile::remove(programa() + "/ZamDados.Hosts.txt");
+    criarBase("CLIENTE");
+    abrir({dados()});
+    QCOMPARE(erros().size(), 1);
+    QVERIFY2(erros().first().startsWith("Cannot open file"), qPrintable(erros().first()));
+    QCOMPARE(linhas(), QStringList{"CLIENTE"});
+    QCOMPARE(combo()->count(), 0);
+}
+
+void TestFormPrincipal::varreduraGravaCatalogo()
+{
+    criarBase("CLIENTE", 2048);
+    QFile base(dados() + "/ZAM_DADOS/CLIENTE/ZAM.FDB");
+    QVERIFY(base.open(QIODevice::ReadWrite));
+    QVERIFY(base.setFileTime(QDateTime(QDate(2017, 12, 5), QTime(14, 30, 12)),
+                             QFileDevice::FileModificationTime));
+    base.close();
+    escreverArquivo(programa() + "/zamcon.ini", "[SERVIDOR]\r\nPORTA=3051\r\n");
+
+    abrir();
+    QCOMPARE(lerArquivo(dados() + "/ZamDados.csv"),
+             QByteArray("CLIENTE,\"05/12/2017 14:30\",2,3051\r\n"));
+    QCOMPARE(lista()->item(0).SubItems, QStringList({"3051", "05/12/2017 14:30", "2,00"}));
+    const auto registro = std::static_pointer_cast<TZamDadosItem>(lista()->item(0).Data);
+    QCOMPARE(registro->Getpath(), QString("/srv/zam/ZAM_DADOS/CLIENTE/ZAM.FDB"));
+}
+
+void TestFormPrincipal::listaEmOrdemComTotais()
+{
+    criarBase("xAbx");
+    criarBase("ba");
+    criarBase("ABC", 1073741824);
+    criarBase("abc");
+    TForm1 &form = abrir();
+    QCOMPARE(linhas(), QStringList({"abc", "ABC", "ba", "xAbx"}));
+    QCOMPARE(form.windowTitle(), QString("Zamdados: 4"));
+    QCOMPARE(lista()->item(1).SubItems.at(2), QString("1.048.576,00"));
+    QCOMPARE(rotulo(), QString("1,00 GB"));
+}
+
+void TestFormPrincipal::catalogoVazio()
+{
+    TForm1 &form = abrir();
+    QCOMPARE(lista()->count(), 0);
+    QCOMPARE(form.windowTitle(), QString("Zamdados: 0"));
+    QCOMPARE(rotulo(), QString("0,00 GB"));
+}
+
+void TestFormPrincipal::filtro()
+{
+    criarBase("ABC", 1073741824);
+    criarBase("xAbx");
+    criarBase("ba");
+    TForm1 &form = abrir();
+    filtroEdit()->setText("ab");
+    QCOMPARE(linhas(), QStringList({"ABC", "xAbx"}));
+    QCOMPARE(form.windowTitle(), QString("Zamdados: 3"));
+    QCOMPARE(rotulo(), QString("1,00 GB"));
+    QVERIFY(botao("btnEntrar")->isVisible());
+    QVERIFY(botao("btnEntrar")->isDefault());
+
+    filtroEdit()->setText(u"ção"_qs);
+    QCOMPARE(lista()->count(), 0);
+    filtroEdit()->clear();
+    QCOMPARE(linhas(), QStringList({"ABC", "ba", "xAbx"}));
+}
+
+void TestFormPrincipal::setas()
+{
+    criarBase("A");
+    criarBase("B");
+    criarBase("C");
+    abrir();
+    lista()->setFocus();
+    QCOMPARE(selecionada(), -1);
+    teclar(Qt::Key_Down);
+    QCOMPARE(selecionada(), 1);
+    teclar(Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(selecionada(), 2);
+    teclar(Qt::Key_Down);
+    QCOMPARE(selecionada(), 2);
+    // From the filter box too.
+    filtroEdit()->setFocus();
+    teclar(Qt::Key_Up);
+    QCOMPARE(selecionada(), 1);
+    teclar(Qt::Key_Up);
+    teclar(Qt::Key_Up);
+    QCOMPARE(selecionada(), 0);
+    QCOMPARE(filtroEdit()->text(), QString());
+}
+
+void TestFormPrincipal::setasEmListaVazia()
+{
+    abrir();
+    filtroEdit()->setFocus();
+    teclar(Qt::Key_Down);
+    teclar(Qt::Key_Up);
+    QCOMPARE(selecionada(), -1);
+    QVERIFY(botao("btnEntrar")->isVisible());
+}
+
+void TestFormPrincipal::negritoSoComMesmaCaixa()
+{
+    criarBase("Cliente");
+    criarBase("OUTRO");
+    escreverArquivo(programa() + "/zamcon.ini",
+                    "[ZAM]\r\nCAMINHO=c:\\x\\ZAM_DADOS\\CLIENTE\\ZAM.FDB\r\n");
+    TForm1 &form = abrir();
+    QCOMPARE(form.iniFolderName, QString("CLIENTE"));
+    QCOMPARE(selecionada(), 0);
+    QFont fonte;
+    lista()->OnCustomDrawItem(0, fonte);
+    QVERIFY(!fonte.bold());
+
+    form.iniFolderName = "Cliente";
+    lista()->OnCustomDrawItem(0, fonte);
+    QVERIFY(fonte.bold());
+    lista()->OnCustomDrawItem(1, fonte);
+    QVERIFY(!fonte.bold());
+}
+
+void TestFormPrincipal::digitarLevaAoFiltro()
+{
+    criarBase("ABC");
+    criarBase("XYZ");
+    abrir();
+    botao("btnAtualizar")->setFocus();
+    teclar(Qt::Key_A);
+    QCOMPARE(QApplication::focusWidget(), filtroEdit());
+    QCOMPARE(filtroEdit()->text(), QString("A"));
+    QCOMPARE(linhas(), QStringList{"ABC"});
+    lista()->setFocus();
+    teclar(Qt::Key_B);
+    QCOMPARE(filtroEdit()->text(), QString("AB"));
+    QCOMPARE(filtroEdit()->cursorPosition(), 2);
+}
+
+void TestFormPrincipal::atalhosSoDeItensHabilitados()
+{
+    abrir();
+    QAction *novaBase = FForm->findChild<QAction *>("mnNovaBase");
+    QAction *renomear = FForm->findChild<QAction *>("mnRenomearPastasParaUF");
+    QSignalSpy disparosNova(novaBase, &QAction::triggered);
+    QSignalSpy disparosRenomear(renomear, &QAction::triggered);
+    lista()->setFocus();
+    teclar(Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(disparosNova.size(), 0);
+    novaBase->setEnabled(true);
+    teclar(Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(disparosNova.size(), 1);
+    renomear->setEnabled(true);
+    teclar(Qt::Key_U, Qt::ControlModifier);
+    QCOMPARE(disparosRenomear.size(), 0);
+    QCOMPARE(filtroEdit()->text(), QString());
+}
+
+void TestFormPrincipal::atualizarMantemPortasERemove()
+{
+    criarBase("FICA");
+    criarBase("SOME");
+    escreverArquivo(programa() + "/zamcon.ini", "[SERVIDOR]\r\nPORTA=3050\r\n");
+    abrir();
+    escreverArquivo(programa() + "/zamcon.ini", "[SERVIDOR]\r\nPORTA=3055\r\n");
+    QVERIFY(QDir(dados() + "/ZAM_DADOS/SOME").removeRecursively());
+    criarBase("NOVA");
+    filtroEdit()->setText("A");
+    QTest::mouseClick(botao("btnAtualizar"), Qt::LeftButton);
+    QCOMPARE(linhas(), QStringList({"FICA", "NOVA"}));
+    QCOMPARE(lista()->item(0).SubItems.at(0), QString("3050"));
+    QCOMPARE(lista()->item(1).SubItems.at(0), QString("3055"));
+    QCOMPARE(FForm->windowTitle(), QString("Zamdados: 2"));
+    QVERIFY(erros().isEmpty());
+}
+
+void TestFormPrincipal::pastaDigitadaRegistrada()
+{
+    escreverHosts({"d:\\x=d:\\x\\"});
+    criarBase(u"São João"_qs, 10, "nova");
+    abrir();
+    FDialogos->responderTexto(QString("/srv/nova/ZAM_DADOS"));
+    FDialogos->responderTexto(std::nullopt); // Cancel keeps the answer and asks again
+    FDialogos->responderTexto(QString("/srv/nova/ZAM_DADOS/"));
+    combo()->setFocus();
+    combo()->lineEdit()->selectAll();
+    QTest::keyClicks(combo()->lineEdit(), dados("nova"));
+    teclar(Qt::Key_Tab);
+
+    QTRY_COMPARE(linhas(), QStringList{u"São João"_qs});
+    QCOMPARE(FDialogos->chamadas.size(), size_t(3));
+    QCOMPARE(FDialogos->chamadas[0].titulo, QString("Caminho ZAM_DADOS"));
+    QCOMPARE(FDialogos->chamadas[0].prompt,
+             QString("Ex: c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\ "
+                     "ou\n/home/usuario/opt/tessaron/zam_7/zam_dados/"));
+    QCOMPARE(FDialogos->chamadas[0].inicial, QString("C:\\Tessaron\\ZAM_7\\ZAM_DADOS\\"));
+    QCOMPARE(FDialogos->chamadas[1].prompt, u"O diretório ZAM_DADOS tem que terminar com barra"_qs);
+    QCOMPARE(FDialogos->chamadas[2].inicial, QString("/srv/nova/ZAM_DADOS"));
+
+    QCOMPARE(QApplication::focusWidget(), filtroEdit());
+    QCOMPARE(combo()->count(), 2);
+    QCOMPARE(combo()->currentText(), dados("nova"));
+    QCOMPARE(combo()->itemText(combo()->currentIndex()), dados("nova"));
+    QCOMPARE(lerArquivo(programa() + "/ZamDados.Hosts.txt"),
+             "d:\\x=d:\\x\\\r\n" + dados("nova").toUtf8() + "=/srv/nova/ZAM_DADOS/\r\n");
+    const auto registro = std::static_pointer_cast<TZamDadosItem>(lista()->item(0).Data);
+    QCOMPARE(registro->Getpath(), u"/srv/nova/ZAM_DADOS/São João/ZAM.FDB"_qs);
+}
+
+void TestFormPrincipal::pastaDigitadaPerguntas_data()
+{
+    QTest::addColumn<std::optional<QString>>("resposta");
+    QTest::addColumn<bool>("temBase");
+    QTest::newRow("cancel") << std::optional<QString>() << true;
+    QTest::newRow("blanks only") << std::optional<QString>(" \t ") << true;
+    QTest::newRow("folder without databases")
+        << std::optional<QString>("/srv/nova/ZAM_DADOS/") << false;
+}
+
+void TestFormPrincipal::pastaDigitadaPerguntas()
+{
+    QFETCH(std::optional<QString>, resposta);
+    QFETCH(bool, temBase);
+    if (temBase)
+        criarBase("X", 10, "nova");
+    const QByteArray hostsAntes = lerArquivo(programa() + "/ZamDados.Hosts.txt");
+    abrir();
+    FDialogos->responderTexto(resposta);
+    combo()->setFocus();
+    combo()->lineEdit()->selectAll();
+    QTest::keyClicks(combo()->lineEdit(), dados("nova"));
+    teclar(Qt::Key_Tab);
+    QTRY_COMPARE(FDialogos->chamadas.size(), size_t(1));
+    QTest::qWait(20);
+    QCOMPARE(FDialogos->chamadas.size(), size_t(1));
+    QCOMPARE(combo()->count(), 1);
+    QCOMPARE(lerArquivo(programa() + "/ZamDados.Hosts.txt"), hostsAntes);
+}
+
+void TestFormPrincipal::entrar_data()
+{
+    QTest::addColumn<QString>("como");
+    QTest::newRow("button") << "button";
+    QTest::newRow("enter key") << "enter";
+    QTest::newRow("double click") << "double";
+}
+
+void TestFormPrincipal::entrar()
+{
+    QFETCH(QString, como);
+    criarBase("ALFA");
+    criarBase(u"BETA São"_qs);
+    escreverArquivo(programa() + "/zamcon.ini",
+                    "[OUTRA]\r\nK=v\r\n[SERVIDOR]\r\nNOME=x\r\nPORTA=3099\r\n[ZAM]\r\nCAMINHO=y\r\n"
+                    "EXTRA=1\r\n");
+    abrir();
+    lista()->setFocus();
+    teclar(Qt::Key_Down); // selects the first, then the second row
+    if (como == "button")
+        QTest::mouseClick(botao("btnEntrar"), Qt::LeftButton);
+    else if (como == "enter")
+        teclar(Qt::Key_Return);
+    else
+        Q_EMIT lista()->itemDoubleClicked(-1);
+
+    QVERIFY(erros().isEmpty());
+    QVERIFY(!FForm->isVisible());
+    const QByteArray esperado =
+        "[OUTRA]\r\nK=v\r\n[SERVIDOR]\r\nNOME=localhost\r\nPORTA=3099\r\n"
+        "[ZAM]\r\nCAMINHO=/srv/zam/ZAM_DADOS/BETA S\xe3o/ZAM.FDB\r\nEXTRA=1\r\n";
+    QCOMPARE(zamcon(), esperado);
+    const auto inicios = esperarRegistroZam7(registro(), 1);
+    QCOMPARE(inicios.size(), size_t(1));
+    QCOMPARE(inicios[0]["args"].toArray().size(), 0);
+    QCOMPARE(inicios[0]["cwd"].toString(), programa());
+    QCOMPARE(inicios[0]["CAMINHO"].toString(), u"/srv/zam/ZAM_DADOS/BETA São/ZAM.FDB"_qs);
+    QCOMPARE(inicios[0]["NOME"].toString(), QString("localhost"));
+}
+
+void TestFormPrincipal::entrarSemItem()
+{
+    criarBase("ALFA");
+    abrir();
+    filtroEdit()->setText("nada");
+    Q_EMIT lista()->itemDoubleClicked(-1);
+    QCOMPARE(erros(), QStringList{"Selecione um Item."});
+    QVERIFY(FForm->isVisible());
+    QVERIFY(!QFile::exists(programa() + "/zamcon.ini"));
+    QVERIFY(lerRegistroZam7(registro()).empty());
+}
+
+void TestFormPrincipal::ultimaBaseNaoGrava()
+{
+    criarBase("ALFA");
+    const QByteArray antes("[ZAM]\r\nCAMINHO=/srv/zam/ZAM_DADOS/OUTRA/ZAM.FDB\r\n");
+    escreverArquivo(programa() + "/zamcon.ini", antes);
+    abrir();
+    lista()->setSelectedIndex(0);
+    QTest::mouseClick(botao("btnUltimaBase"), Qt::LeftButton);
+    QVERIFY(!FForm->isVisible());
+    QCOMPARE(zamcon(), antes);
+    QCOMPARE(esperarRegistroZam7(registro(), 1).size(), size_t(1));
+}
+
+void TestFormPrincipal::alterarGravaSemIniciar()
+{
+    criarBase("ALFA");
+    criarBase("BETA");
+    escreverArquivo(programa() + "/zamcon.ini",
+                    "[ZAM]\r\nCAMINHO=c:\\z\\ZAM_DADOS\\BETA\\ZAM.FDB\r\n");
+    abrir();
+    lista()->setSelectedIndex(-1);
+    QMetaObject::invokeMethod(FForm->findChild<QObject *>("ZamLabelLink1"), "clicked");
+    QVERIFY(!FForm->isVisible());
+    // Unlike Entrar, the last database is not looked for: the first row is written.
+    QVERIFY(zamcon().contains("CAMINHO=/srv/zam/ZAM_DADOS/ALFA/ZAM.FDB\r\n"));
+    QTest::qWait(200);
+    QVERIFY(lerRegistroZam7(registro()).empty());
+}
+
+void TestFormPrincipal::zamconSomenteLeitura()
+{
+    criarBase("ALFA");
+    escreverArquivo(programa() + "/zamcon.ini", "[SERVIDOR]\r\nNOME=x\r\n");
+    abrir();
+    TPastaSomenteLeitura somenteLeitura(programa());
+    if (!somenteLeitura.ativa())
+        return;
+    Q_EMIT lista()->itemDoubleClicked(0);
+    QCOMPARE(erros().size(), 1);
+    QVERIFY2(erros().first().contains(programa() + "/zamcon.ini"), qPrintable(erros().first()));
+    QVERIFY(FForm->isVisible());
+    QTest::qWait(200);
+    QVERIFY(lerRegistroZam7(registro()).empty());
+}
+
+void TestFormPrincipal::zam7Ausente()
+{
+    criarBase("ALFA");
+    QVERIFY(QFile::remove(programa() + "/ZAM7.exe"));
+    abrir();
+    Q_EMIT lista()->itemDoubleClicked(0);
+    QCOMPARE(erros(), QStringList{"No such file or directory."});
+    QVERIFY(FForm->isVisible());
+    QVERIFY(zamcon().contains("CAMINHO=/srv/zam/ZAM_DADOS/ALFA/ZAM.FDB"));
+    QTest::mouseClick(botao("btnUltimaBase"), Qt::LeftButton);
+    QCOMPARE(erros().size(), 2);
+    QVERIFY(FForm->isVisible());
+}
+
+QTEST_MAIN(TestFormPrincipal)
+#include "tst_formprincipal.moc"

@@ -448,19 +448,20 @@ void TForm1::btnCancelarClick()
 
 void TForm1::ComboBox1Select()
 {
+    // Decided on what the folder held when chosen: the load below writes a catalogue for a
+    // folder that had none, and such a folder stays refreshable like a local one.
+    const bool remotoComCatalogo = ehRemotoComCatalogo();
     carregarPasta();
     Edit1->setFocus();
-    decidirBotoes();
+    btnAtualizar->setEnabled(!remotoComCatalogo);
 }
 
-void TForm1::decidirBotoes()
+bool TForm1::ehRemotoComCatalogo() const
 {
     // A network folder with a catalogue is shown from the catalogue alone.
     const QString texto = ComboBox1->currentText();
-    const bool remotoComCatalogo =
-        texto.contains(QStringLiteral("\\\\")) &&
-        QFileInfo(caminhoLocal(juntarCaminho(texto, TZamDadosList::nomeArquivo))).isFile();
-    btnAtualizar->setEnabled(!remotoComCatalogo);
+    return texto.contains(QStringLiteral("\\\\")) &&
+           QFileInfo(caminhoLocal(juntarCaminho(texto, TZamDadosList::nomeArquivo))).isFile();
 }
 
 void TForm1::focoMudou(QWidget *antigo, QWidget *novo)

@@ -88,7 +88,7 @@ private:
     bool FormKeyDown(int key, Qt::KeyboardModifiers shift);
     void preencherPasta();
     void selecionarLinhaInicial(const QStringList &argumentos);
-    void decidirBotoes();
+    bool ehRemotoComCatalogo() const;
     void registrarPasta(const TZamDadosHostPtr &host);
     QString arquivoDosHosts() const;
     TZamDadosHostList &hostsParaRegistrar();

@@ -45,6 +45,9 @@ private Q_SLOTS:
     void digitarLevaAoFiltro();
     void atalhosSoDeItensHabilitados();
     void atualizarMantemPortasERemove();
+    void fecharListaRecarrega();
+    void pastaDeRedeComCatalogo_data();
+    void pastaDeRedeComCatalogo();
     void pastaDigitadaRegistrada();
     void pastaDigitadaPerguntas_data();
     void pastaDigitadaPerguntas();
@@ -397,6 +400,52 @@ void TestFormPrincipal::atualizarMantemPortasERemove()
     QVERIFY(erros().isEmpty());
 }
 
+void TestFormPrincipal::fecharListaRecarrega()
+{
+    criarBase("A");
+    abrir();
+    QCOMPARE(linhas(), QStringList{"A"});
+    escreverArquivo(dados() + "/ZamDados.csv", "A,\"01/01/2000 00:00\",0,3050\r\n"
+                                               "B,\"01/01/2000 00:00\",0,3050\r\n");
+    combo()->showPopup();
+    combo()->hidePopup();
+    QTRY_COMPARE(linhas(), QStringList({"A", "B"}));
+    QCOMPARE(FForm->focusWidget(), filtroEdit());
+}
+
+void TestFormPrincipal::pastaDeRedeComCatalogo_data()
+{
+    QTest::addColumn<bool>("comCatalogo");
+    QTest::newRow("with a catalogue") << true;
+    QTest::newRow("without one") << false;
+}
+
+void TestFormPrincipal::pastaDeRedeComCatalogo()
+{
+    QFETCH(bool, comCatalogo);
+    const QString smb = FRaiz->path() + "/smb";
+    QVERIFY(QDir().mkpath(smb + "/SRV/dados/ZAM_DADOS/REMOTA"));
+    escreverArquivo(smb + "/SRV/dados/ZAM_DADOS/REMOTA/ZAM.FDB", "x");
+    if (comCatalogo)
+        escreverArquivo(smb + "/SRV/dados/ZamDados.csv", "REMOTA,\"01/01/2000 00:00\",0,3050\r\n");
+    qputenv("ZAMDADOS_SMB", QFile::encodeName(smb));
+    const auto fim = qScopeGuard([] { qunsetenv("ZAMDADOS_SMB"); });
+    escreverHosts({"\\\\SRV\\dados=/srv/dados/ZAM_DADOS/", "c:\\x=c:\\x\\"});
+    abrir();
+    QVERIFY(botao("btnAtualizar")->isEnabled());
+
+    combo()->showPopup();
+    combo()->setCurrentIndex(1);
+    Q_EMIT combo()->activated(1);
+    combo()->hidePopup();
+    QTRY_COMPARE(linhas(), QStringList{"REMOTA"});
+    QCOMPARE(botao("btnAtualizar")->isEnabled(), !comCatalogo);
+    const auto registro = std::static_pointer_cast<TZamDadosItem>(lista()->item(0).Data);
+    const QString porta = comCatalogo ? "3050" : "3055"; // from the catalogue, or the default
+    QCOMPARE(registro->GetstringConnection(),
+             QString("SRV/%1:/srv/dados/ZAM_DADOS/REMOTA/ZAM.FDB").arg(porta));
+}
+
 void TestFormPrincipal::pastaDigitadaRegistrada()
 {
     escreverHosts({"d:\\x=d:\\x\\"});
@@ -420,7 +469,7 @@ void TestFormPrincipal::pastaDigitadaRegistrada()
     QCOMPARE(FDialogos->chamadas[1].prompt, u"O diretório ZAM_DADOS tem que terminar com barra"_qs);
     QCOMPARE(FDialogos->chamadas[2].inicial, QString("/srv/nova/ZAM_DADOS"));
 
-    QCOMPARE(QApplication::focusWidget(), filtroEdit());
+    QCOMPARE(FForm->focusWidget(), filtroEdit());
     QCOMPARE(combo()->count(), 2);
     QCOMPARE(combo()->currentText(), dados("nova"));
     QCOMPARE(combo()->itemText(combo()->currentIndex()), dados("nova"));

@@ -121,8 +121,14 @@ bool TZamListModel::setData(const QModelIndex &index, const QVariant &value, int
     const int linha = FLista->linhaDoIndice(index);
     if (role != Qt::CheckStateRole || !FLista->FCheckBoxes || linha < 0 || FLista->resetAberto())
         return false;
-    FLista->FItens[std::size_t(linha)].Checked = value.toInt() == Qt::Checked;
+    bool &marcada = FLista->FItens[std::size_t(linha)].Checked;
+    const bool nova = value.toInt() == Qt::Checked;
+    if (marcada == nova)
+        return true;
+    marcada = nova;
     Q_EMIT dataChanged(index, index, {Qt::CheckStateRole});
+    if (FLista->OnItemChecked)
+        FLista->OnItemChecked(linha);
     return true;
 }
 

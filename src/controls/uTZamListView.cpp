@@ -2,11 +2,14 @@
 
 #include "controls/modeloListView.h"
 
+#include <QCollator>
+#include <QDate>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <utility>
 
 // ---------------------------------------------------------------------------------------------
 // Text helpers
@@ -40,6 +43,91 @@ int alturaBarraBusca(int alturaLinha)
     if (alturaLinha % 2 != 0 && metade % 2 != 0)
         ++metade;
     return alturaLinha + metade;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sort keys
+
+EZamListView::EZamListView(const QString &mensagem)
+    : FMensagem(mensagem)
+    , FUtf8(mensagem.toUtf8())
+{
+}
+
+namespace {
+
+bool ehDigito(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+} // namespace
+
+bool EhData(const QString &texto)
+{
+    if (texto.size() != 10)
+        return false;
+    const auto entre = [&texto](int i, char16_t de, char16_t ate) {
+        return texto.at(i).unicode() >= de && texto.at(i).unicode() <= ate;
+    };
+    return entre(0, u'0', u'3') && ehDigito(texto.at(1)) && texto.at(2) == u'/' &&
+           entre(3, u'0', u'1') && ehDigito(texto.at(4)) && texto.at(5) == u'/' &&
+           ehDigito(texto.at(6)) && ehDigito(texto.at(7)) && ehDigito(texto.at(8)) &&
+           ehDigito(texto.at(9));
+}
+
+bool EhDataHora(const QString &texto)
+{
+    const auto digito = [&texto](int i) { return ehDigito(texto.at(i)); };
+    return texto.size() == 16 && EhData(texto.left(10)) && texto.at(10) == u' ' && digito(11) &&
+           digito(12) && texto.at(13) == u':' && digito(14) && digito(15);
+}
+
+bool EhNumero(const QString &texto)
+{
+    return !texto.isEmpty() && std::all_of(texto.begin(), texto.end(), [](QChar c) {
+        return ehDigito(c) || c == u',' || c == u'.';
+    });
+}
+
+QString SomenteDigitos(const QString &texto)
+{
+    QString digitos;
+    digitos.reserve(texto.size());
+    for (const QChar c : texto) {
+        if (ehDigito(c))
+            digitos.append(c);
+    }
+    return digitos;
+}
+
+QString ChaveOrdenacao(const QString &texto)
+{
+    // A date with its time, as the catalogue shows it, sorts by when it is, not by its day.
+    if (EhDataHora(texto))
+        return ChaveOrdenacao(texto.left(10)) + texto.mid(11, 2) + texto.mid(14, 2);
+    if (EhData(texto)) {
+        // The shape test already fixes day, month, year and the slashes, as the program's
+        // users write dates; reading it through the machine's locale format could only
+        // disagree with that test.
+        const QDate data = QDate::fromString(texto, QStringLiteral("dd/MM/yyyy"));
+        if (!data.isValid())
+            throw EZamListView(QStringLiteral("'%1' is not a valid date").arg(texto));
+        return QStringLiteral("%1%2%3")
+            .arg(data.year(), 4, 10, QChar(u'0'))
+            .arg(data.month(), 2, 10, QChar(u'0'))
+            .arg(data.day(), 2, 10, QChar(u'0'));
+    }
+    if (EhNumero(texto)) {
+        // 64 bits, so that sizes of databases beyond 20 GiB still sort.
+        const QString digitos = SomenteDigitos(texto);
+        bool ok = false;
+        const qint64 valor = digitos.toLongLong(&ok);
+        if (!ok)
+            throw EZamListView(QStringLiteral("'%1' is not a valid integer value").arg(digitos));
+        return QStringLiteral("%1").arg(valor, 20, 10, QChar(u'0'));
+    }
+    return texto;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -105,6 +193,35 @@ bool encerraBusca(int tecla)
     }
 }
 
+// Runs an action when the scope ends, also by an exception.
+template <typename F> class TAoSair
+{
+public:
+    explicit TAoSair(F acao)
+        : FAcao(std::move(acao))
+    {
+    }
+    ~TAoSair() { FAcao(); }
+    TAoSair(const TAoSair &) = delete;
+    TAoSair &operator=(const TAoSair &) = delete;
+
+private:
+    F FAcao;
+};
+
+// One row during a sort.
+struct TListItemTempSort
+{
+    TZamListItem Value;
+    bool Checked = false;
+};
+
+struct TParOrdenacao
+{
+    QString Chave;
+    TListItemTempSort Registro;
+};
+
 // Selecting from code neither scrolls nor opens a collapsed group; scrollToItem does that.
 class TSemRolagem
 {
@@ -141,6 +258,9 @@ TZamListView::TZamListView(QWidget *parent)
     setSortingEnabled(false);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &TZamListView::cliqueNoCabecalho);
 
     connect(header(), &QHeaderView::sectionResized, this, [this](int i, int, int largura) {
         if (!FAplicandoColunas && i >= 0 && i < columnCount())
@@ -498,20 +618,21 @@ void TZamListView::addItems(std::vector<TZamListItem> items)
 void TZamListView::setItem(int i, TZamListItem it)
 {
     TZamListItem &atual = FItens[std::size_t(i)];
+    const bool marcacaoMudou = atual.Checked != it.Checked;
     if (resetAberto()) {
         atual = std::move(it);
-        return;
-    }
-    if (FGroupView && it.GroupID != atual.GroupID) {
+    } else if (FGroupView && it.GroupID != atual.GroupID) {
         tirarDoGrupo(i);
         atual = std::move(it);
         porNoGrupo(i, i);
-        return;
+    } else {
+        atual = std::move(it);
+        const QModelIndex esquerda = indiceDaLinha(i, 0);
+        if (esquerda.isValid())
+            Q_EMIT FModelo->dataChanged(esquerda, indiceDaLinha(i, columnCount() - 1));
     }
-    atual = std::move(it);
-    const QModelIndex esquerda = indiceDaLinha(i, 0);
-    if (esquerda.isValid())
-        Q_EMIT FModelo->dataChanged(esquerda, indiceDaLinha(i, columnCount() - 1));
+    if (marcacaoMudou && OnItemChecked)
+        OnItemChecked(i);
 }
 
 void TZamListView::clearItems()
@@ -748,11 +869,23 @@ void TZamListView::setGroupView(bool on)
 
 // --- update bracket and filter ---------------------------------------------------------------
 
+void TZamListView::suspenderDesenho()
+{
+    if (FNivelAtualizacao++ == 0)
+        setUpdatesEnabled(false);
+}
+
+void TZamListView::retomarDesenho()
+{
+    if (--FNivelAtualizacao == 0)
+        setUpdatesEnabled(true);
+}
+
 void TZamListView::BeginUpdateZam(int Total)
 {
     SalvarColunas();
-    if (FNivelAtualizacao++ == 0)
-        setUpdatesEnabled(false);
+    suspenderDesenho();
+    ++FNivelBracket;
     abrirReset();
     setCapacity(Total);
     LimparCacheFiltro();
@@ -760,15 +893,29 @@ void TZamListView::BeginUpdateZam(int Total)
 
 void TZamListView::EndUpdateZam()
 {
-    if (FNivelAtualizacao == 0)
+    if (FNivelBracket == 0)
         return;
-    // Re-sorting by FColunaOrdenada goes first here once column sorting exists.
+    // A failed re-sort must not leave the list suspended: the bracket closes first, then the
+    // error goes on.
+    std::exception_ptr erro;
+    if (FColunaOrdenada.has_value()) {
+        const int coluna = *FColunaOrdenada;
+        // Without a sort column the sort is ascending, whatever the direction before.
+        FColunaOrdenada.reset();
+        try {
+            Ordenar(coluna);
+        } catch (...) {
+            erro = std::current_exception();
+        }
+    }
     RestaurarColunas();
     fecharReset();
-    if (--FNivelAtualizacao == 0)
-        setUpdatesEnabled(true);
+    --FNivelBracket;
+    retomarDesenho();
     if (columnCount() > 0)
         SalvarColunas();
+    if (erro)
+        std::rethrow_exception(erro);
 }
 
 int TZamListView::Filtrar(const QString &Value)
@@ -803,6 +950,185 @@ int TZamListView::Filtrar(const QString &Value)
     }
     fecharReset();
     return 0;
+}
+
+// --- sort and grouping -----------------------------------------------------------------------
+
+QString TZamListView::textoNaColuna(const TZamListItem &it, int coluna)
+{
+    return coluna == 0 ? it.Caption : it.SubItems.value(coluna - 1);
+}
+
+void TZamListView::CopiarItem(const TZamListItem &Origem, TZamListItem &Destino)
+{
+    Destino.Caption = Origem.Caption;
+    Destino.Data = Origem.Data;
+    Destino.ImageIndex = Origem.ImageIndex;
+    Destino.Indent = Origem.Indent;
+    Destino.OverlayIndex = Origem.OverlayIndex;
+    Destino.StateIndex = Origem.StateIndex;
+    Destino.SubItems = Origem.SubItems;
+    Destino.GroupID = Origem.GroupID;
+}
+
+void TZamListView::Ordenar(int Column)
+{
+    if (Column < 0)
+        return;
+    const bool crescente = !(FOrdemCrescente && FColunaOrdenada == Column);
+    FOrdemCrescente = crescente;
+    FColunaOrdenada = Column;
+
+    suspenderDesenho();
+    const TAoSair retomar([this] { retomarDesenho(); });
+    // Putting the rows back sets their check states; that is no change the window must hear of.
+    std::function<void(int)> marcacao = std::move(OnItemChecked);
+    OnItemChecked = nullptr;
+    const TAoSair religar([this, &marcacao] { OnItemChecked = std::move(marcacao); });
+
+    // Every key is built, once per row, before the list changes: a cell without a key stops
+    // the sort with the rows as they were.
+    std::vector<TParOrdenacao> pares;
+    pares.reserve(FItens.size());
+    for (const TZamListItem &it : FItens) {
+        TParOrdenacao par;
+        par.Chave = ChaveOrdenacao(textoNaColuna(it, Column));
+        CopiarItem(it, par.Registro.Value);
+        par.Registro.Checked = it.Checked;
+        pares.push_back(std::move(par));
+    }
+
+    QCollator colacao;
+    colacao.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(pares.begin(), pares.end(),
+                     [&colacao](const TParOrdenacao &a, const TParOrdenacao &b) {
+                         return colacao.compare(a.Chave, b.Chave) < 0;
+                     });
+    if (!crescente)
+        std::reverse(pares.begin(), pares.end());
+
+    abrirReset();
+    const TAoSair fechar([this] { fecharReset(); });
+    FSelecaoNoReset = FAtualNoReset = -1;
+    FItens.clear();
+    setCapacity(int(pares.size()));
+    for (const TParOrdenacao &par : pares) {
+        TZamListItem novo;
+        CopiarItem(par.Registro.Value, novo);
+        novo.Checked = par.Registro.Checked;
+        FItens.push_back(std::move(novo));
+    }
+}
+
+TZamListGroup *TZamListView::FindGrupo(const QString &Header)
+{
+    for (TZamListGroup &g : FGrupos) {
+        if (g.Header == Header)
+            return &g;
+    }
+    return nullptr;
+}
+
+void TZamListView::Agrupar(int Column)
+{
+    if (Column < 0)
+        return;
+    suspenderDesenho();
+    const TAoSair retomar([this] { retomarDesenho(); });
+    FUltimaColunaAgrupada = Column;
+    abrirReset();
+    const TAoSair fechar([this] { fecharReset(); });
+
+    // What FindGrupo would answer, without walking the groups for every new text: the first
+    // group for each header.
+    QHash<QString, int> porCabecalho;
+    int proximoId = 0;
+    for (int g = int(FGrupos.size()) - 1; g >= 0; --g) {
+        porCabecalho.insert(FGrupos[std::size_t(g)].Header, g);
+        proximoId = std::max(proximoId, FGrupos[std::size_t(g)].GroupID + 1);
+    }
+
+    QString anterior;
+    int id = -1;
+    for (std::size_t i = 0; i < FItens.size(); ++i) {
+        const QString texto = textoNaColuna(FItens[i], Column);
+        if (i == 0 || texto != anterior) {
+            anterior = texto;
+            int g = porCabecalho.value(texto, -1);
+            if (g < 0) {
+                g = int(FGrupos.size());
+                addGroup({proximoId++, texto, {}, {}, true, false});
+                porCabecalho.insert(texto, g);
+                if (OnZamAgruparCreateGroup) {
+                    TZamListGroup grupo = FGrupos[std::size_t(g)];
+                    OnZamAgruparCreateGroup(grupo, Column);
+                    TZamListGroup &criado = FGrupos[std::size_t(g)];
+                    if (grupo.Header != criado.Header) {
+                        porCabecalho.remove(texto);
+                        if (!porCabecalho.contains(grupo.Header))
+                            porCabecalho.insert(grupo.Header, g);
+                    }
+                    const bool idMudou = grupo.GroupID != criado.GroupID;
+                    criado = grupo;
+                    if (idMudou) {
+                        reindexarGrupos();
+                        proximoId = std::max(proximoId, grupo.GroupID + 1);
+                    }
+                }
+            }
+            id = FGrupos[std::size_t(g)].GroupID;
+        }
+        FItens[i].GroupID = id;
+    }
+    FGroupView = true;
+}
+
+void TZamListView::ZamColumnClick(int Coluna)
+{
+    if (ZamOrdenarColumnClick && FColunaOrdenada != Coluna) {
+        // Leaving group view and sorting show as one refill.
+        const bool sairDosGrupos = FGroupView;
+        if (sairDosGrupos) {
+            abrirReset();
+            FGroupView = false;
+        }
+        const TAoSair fechar([this, sairDosGrupos] {
+            if (sairDosGrupos)
+                fecharReset();
+        });
+        Ordenar(Coluna);
+    } else if (ZamAgruparColumnClick) {
+        if (FGroupView && FUltimaColunaAgrupada == Coluna)
+            setGroupView(false);
+        else
+            Agrupar(Coluna);
+    } else if (ZamOrdenarColumnClick) {
+        Ordenar(Coluna);
+    }
+}
+
+void TZamListView::cliqueNoCabecalho(int coluna) noexcept
+{
+    try {
+        Q_EMIT columnClicked(coluna);
+        ZamColumnClick(coluna);
+    } catch (const std::exception &e) {
+        relatarErro(e);
+    } catch (...) {
+        relatarErro(EZamListView(QStringLiteral("Unknown error")));
+    }
+}
+
+void TZamListView::relatarErro(const std::exception &e) noexcept
+{
+    try {
+        if (OnErro)
+            OnErro(e);
+        else
+            qWarning("%s", e.what());
+    } catch (...) {
+        qWarning("an error could not be reported");
+    }
 }
 
 // --- type-to-search --------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QStringList>
 #include <QTreeView>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -33,6 +34,10 @@ struct TZamListItem
     bool Checked = false;
     int ImageIndex = -1;
     int GroupID = -1;
+    // Kept with the row and carried through a sort; not drawn.
+    int Indent = 0;
+    int OverlayIndex = -1;
+    int StateIndex = -1;
 };
 
 struct TZamListGroup
@@ -41,6 +46,26 @@ struct TZamListGroup
     QString Header, Subtitle, Footer;
     bool Collapsible = false;
     bool Collapsed = false;
+};
+
+// Called for every group that column grouping creates, after its header and state are set,
+// with the column grouped by. Changes to Grupo take effect when the call returns; the
+// receiver must not add or remove groups.
+using TZamListViewCreateGroup = std::function<void(TZamListGroup &Grupo, int Coluna)>;
+
+// A failed list operation, such as a cell that gives no sort key. what() is the message in
+// UTF-8.
+class EZamListView : public std::exception
+{
+public:
+    explicit EZamListView(const QString &mensagem);
+
+    const QString &mensagem() const { return FMensagem; }
+    const char *what() const noexcept override { return FUtf8.constData(); }
+
+private:
+    QString FMensagem;
+    QByteArray FUtf8;
 };
 
 // A row detached from the list: what a filter needs to put it back. Check state and image
@@ -79,6 +104,19 @@ QString aparar(const QString &texto);
 // Height of the search bar for a bold line height h: h + h/2, halves rounded to the even
 // neighbour (13 gives 19, 15 gives 23).
 int alturaBarraBusca(int alturaLinha);
+
+// Sort keys. A cell shaped dd/mm/yyyy (day 0-3x, month 0-1x) sorts as the date yyyymmdd; a
+// cell made only of digits, commas and full stops sorts by its digits read as one integer,
+// written with 20 digits; anything else sorts as its text.
+bool EhData(const QString &texto);
+// "dd/mm/yyyy hh:nn", a date of EhData with its time.
+bool EhDataHora(const QString &texto);
+bool EhNumero(const QString &texto);
+// The ASCII digits of texto, in order.
+QString SomenteDigitos(const QString &texto);
+// Throws EZamListView for a cell shaped as a date that is no date (31/02/2017), and for a
+// number cell whose digits are none or exceed 2147483647.
+QString ChaveOrdenacao(const QString &texto);
 
 // Report-style list: rows under columns, optionally under collapsible group headers. Rows,
 // columns and groups are plain data held here; a private model shows them. Row indices are
@@ -160,12 +198,44 @@ public:
     int CheckedCount() const;
     const TZamColParamArray &ZamArrayColumnsParam() const { return FArrayColParam; }
 
+    // Sorts all rows by the text of column Column (0 = captions) with ChaveOrdenacao keys,
+    // collated as the user's locale does, ignoring case. Descending only when the last sort
+    // was ascending by this same column. Check states stay with their rows; afterwards no row
+    // is selected or focused. A cell without a key throws EZamListView and leaves the rows
+    // as they were (the sort column and direction are already the new ones). A negative
+    // column does nothing.
+    void Ordenar(int Column);
+    // Puts every row into the group whose header is its text in Column, creating groups
+    // (collapsible, open) for texts that have none, and switches group view on. Groups
+    // already in the list stay and are reused.
+    void Agrupar(int Column);
+    // The first group whose header is Header (case counts); nullptr when none. Valid until
+    // the groups change.
+    TZamListGroup *FindGrupo(const QString &Header);
+    // What a click on column Coluna's header does: sort, group or ungroup, as
+    // ZamOrdenarColumnClick and ZamAgruparColumnClick say. Throws as Ordenar does; the click
+    // itself goes through OnErro instead.
+    void ZamColumnClick(int Coluna);
+    // Copies everything of a row but its check state: caption, data reference, image,
+    // indent, overlay, state image, sub-items and group id.
+    static void CopiarItem(const TZamListItem &Origem, TZamListItem &Destino);
+
     bool ZamOrdenarColumnClick = false;
     bool ZamAgruparColumnClick = false;
     // Switches the type-to-search off.
     bool DesabilitarBusca = false;
 
+    TZamListViewCreateGroup OnZamAgruparCreateGroup;
+    // Called after a row's check state changed through the view or setItem; not during a
+    // sort.
+    std::function<void(int row)> OnItemChecked;
+    // Receives what a click on a column header threw, so that nothing reaches the event
+    // loop. When unset the message goes to qWarning.
+    std::function<void(const std::exception &)> OnErro;
+
     std::optional<int> colunaOrdenada() const { return FColunaOrdenada; }
+    bool ordemCrescente() const { return FOrdemCrescente; }
+    std::optional<int> ultimaColunaAgrupada() const { return FUltimaColunaAgrupada; }
     // The search bar while a search is under way; its text is the search text.
     QLabel *labelBusca() const { return FLabelBusca; }
 
@@ -183,6 +253,8 @@ Q_SIGNALS:
     // A double-click anywhere in the list: the row under the mouse, -1 below the last row or
     // on a group header.
     void itemDoubleClicked(int row);
+    // A click on a column header, before the list sorts or groups by it.
+    void columnClicked(int coluna);
 
 protected:
     void setColunaOrdenada(std::optional<int> coluna) { FColunaOrdenada = coluna; }
@@ -200,6 +272,14 @@ protected:
 
 private:
     friend class TZamListModel;
+
+    // A row's text in a column: the caption for 0, else its sub-item, empty when missing.
+    static QString textoNaColuna(const TZamListItem &it, int coluna);
+    void cliqueNoCabecalho(int coluna) noexcept;
+    void relatarErro(const std::exception &e) noexcept;
+    // Nestable: drawing resumes when the last level closes.
+    void suspenderDesenho();
+    void retomarDesenho();
 
     void SalvarColunas();
     void RestaurarColunas();
@@ -255,7 +335,9 @@ private:
     int FAlturaBusca = 0;
 
     TZamListModel *FModelo = nullptr;
+    // Levels of suspended drawing, and of those the open update brackets.
     int FNivelAtualizacao = 0;
+    int FNivelBracket = 0;
     int FNivelReset = 0;
     // Selection and focus row kept across a reset, -1 when none.
     int FSelecaoNoReset = -1;

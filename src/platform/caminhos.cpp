@@ -1,6 +1,7 @@
 #include "platform/caminhos.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 
 #ifndef Q_OS_WIN
@@ -11,6 +12,24 @@ QString juntarCaminho(const QString &base, const QString &nome)
 {
     const QChar separador = base.contains(u'\\') ? u'\\' : u'/';
     return base + separador + nome;
+}
+
+bool nomePastaValido(const QString &nome)
+{
+    const QString aparado = nome.trimmed();
+    if (aparado.isEmpty() || aparado == u"." || aparado == u".." || nome.contains(u".."))
+        return false;
+    static const QString proibidos = QStringLiteral("<>:\"/\\|?*");
+    for (const QChar c : nome) {
+        if (c.unicode() < 32 || c.unicode() == 127 || proibidos.contains(c))
+            return false;
+    }
+    if (nome.endsWith(u' ') || nome.endsWith(u'.'))
+        return false;
+    static const QRegularExpression dispositivo(
+        QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return !dispositivo.match(nome).hasMatch();
 }
 
 #ifdef Q_OS_WIN

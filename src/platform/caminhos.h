@@ -11,3 +11,9 @@ QString juntarCaminho(const QString &base, const QString &nome);
 // when that variable names a folder, else under the desktop's SMB mounts; a drive-letter
 // path names nothing and is never found.
 QString caminhoLocal(const QString &caminho);
+
+// Whether a text can be the name of one folder on every system that shares these folders:
+// not empty once trimmed, no path separator, not "." or "..", no control character, none of
+// the characters Windows refuses in names (< > : " / \ | ? *), no final blank or dot, and
+// no device name such as CON or COM1.
+bool nomePastaValido(const QString &nome);

@@ -89,17 +89,10 @@ void mostrarErro(QWidget *pai, const QString &mensagem)
 void relatarExcecaoAtual(QWidget *pai) noexcept
 {
     try {
-        try {
-            throw;
-        } catch (const EZamAbortar &) {
-            // Dropped without a word by design.
-        } catch (const EZamErro &e) {
-            mostrarErro(pai, e.mensagem());
-        } catch (const std::exception &e) {
-            mostrarErro(pai, QString::fromLocal8Bit(e.what()));
-        } catch (...) {
-            mostrarErro(pai, QStringLiteral("Unknown error"));
-        }
+        const std::exception_ptr erro = std::current_exception();
+        // The silent abort is dropped without a word by design.
+        if (!ehAbortar(erro))
+            mostrarErro(pai, mensagemDaExcecao(erro));
     } catch (...) {
         // The error box itself failed; there is nobody left to tell.
         qWarning("an error could not be reported");

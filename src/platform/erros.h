@@ -23,3 +23,7 @@ class EZamAbortar : public std::exception
 public:
     const char *what() const noexcept override { return "Operation aborted"; }
 };
+
+// The text a caught error shows the user; empty for the silent abort.
+QString mensagemDaExcecao(const std::exception_ptr &erro);
+bool ehAbortar(const std::exception_ptr &erro);

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <set>
+#include <stdexcept>
 
 namespace {
 
@@ -76,6 +77,83 @@ void digitar(QWidget *w, const QString &texto)
     }
 }
 
+// Stands for a row without the sub-item, in tables of column texts.
+const QString semSubItem = QStringLiteral("<none>");
+
+// Rows "0", "1", ... whose text in column coluna is textos[i] (the caption itself for column
+// 0); the other columns hold "x".
+void preencherColuna(TZamListView &lista, int coluna, const QStringList &textos)
+{
+    for (int i = 0; i < textos.size(); ++i) {
+        if (coluna == 0) {
+            lista.addItem(linha(textos[i]));
+            continue;
+        }
+        QStringList sub;
+        if (textos[i] != semSubItem) {
+            for (int k = 1; k < coluna; ++k)
+                sub << QStringLiteral("x");
+            sub << textos[i];
+        }
+        lista.addItem(linha(QString::number(i), sub));
+    }
+}
+
+QStringList textosDaColuna(const TZamListView &lista, int coluna)
+{
+    QStringList r;
+    for (int i = 0; i < lista.count(); ++i) {
+        const TZamListItem &it = lista.item(i);
+        if (coluna == 0)
+            r << it.Caption;
+        else if (it.SubItems.size() < coluna)
+            r << semSubItem;
+        else
+            r << it.SubItems[coluna - 1];
+    }
+    return r;
+}
+
+QStringList invertida(QStringList l)
+{
+    std::reverse(l.begin(), l.end());
+    return l;
+}
+
+// The message of the EZamListView that corpo throws; a note when it throws nothing.
+template <typename F> QString erroDe(F &&corpo)
+{
+    try {
+        corpo();
+    } catch (const EZamListView &e) {
+        return e.mensagem();
+    }
+    return QStringLiteral("<no error>");
+}
+
+void clicarCabecalho(TZamListView &lista, int coluna)
+{
+    QHeaderView *h = lista.header();
+    const QPoint meio(h->sectionViewportPosition(coluna) + h->sectionSize(coluna) / 2,
+                      h->height() / 2);
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, Qt::NoModifier, meio);
+}
+
+// Sort column and direction, view, and the captions in display order: "1+ g1 201" is sorted
+// by column 1 ascending, in group view grouped by column 1, rows 2, 0, 1.
+QString estado(const TZamListView &lista)
+{
+    QString r = lista.colunaOrdenada() ? QString::number(*lista.colunaOrdenada()) +
+                                             (lista.ordemCrescente() ? "+" : "-")
+                                       : QStringLiteral("-");
+    r += lista.groupView() ? QStringLiteral(" g%1").arg(lista.ultimaColunaAgrupada().value_or(-1))
+                           : QStringLiteral(" l");
+    r += u' ';
+    for (int i = 0; i < lista.count(); ++i)
+        r += lista.item(i).Caption;
+    return r;
+}
+
 } // namespace
 
 class TestControls : public QObject
@@ -121,6 +199,31 @@ private Q_SLOTS:
     void visaoPorGrupos();
     void gruposRecolhidos();
     void gruposMudamSemReset();
+
+    void chaveOrdenacao_data();
+    void chaveOrdenacao();
+    void chaveInvalida_data();
+    void chaveInvalida();
+    void ordenar_data();
+    void ordenar();
+    void ordenarDirecao();
+    void ordenarFalhaSemMexer_data();
+    void ordenarFalhaSemMexer();
+    void ordenarMantemMarcasEDados();
+    void ordenarDezMilLinhas();
+    void ordenarPeloIdioma();
+    void reordenarNaRecarga();
+    void reordenarNaRecargaComErro();
+
+    void agrupar();
+    void agruparReusaGrupos();
+    void agruparComCabecalhoMudado();
+    void agruparFalhaNoEvento();
+    void findGrupo_data();
+    void findGrupo();
+    void cliquesNoCabecalho_data();
+    void cliquesNoCabecalho();
+    void cliqueComErro();
 
     void linkNovo();
     void linkSublinhaComOMouse_data();
@@ -1050,6 +1153,657 @@ void TestControls::gruposMudamSemReset()
     QCOMPARE(modelo->rowCount(), 2);
     lista.addGroup({50, "G50", {}, {}, true, false});
     QCOMPARE(cabecalhos(), QStringList({"G0", "G2", "G50"}));
+}
+
+// --- sort keys -------------------------------------------------------------------------------
+
+void TestControls::chaveOrdenacao_data()
+{
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<QString>("chave");
+
+    QTest::newRow("data") << "25/12/2016"
+                          << "20161225";
+    QTest::newRow("29 de fevereiro") << "29/02/2016"
+                                     << "20160229";
+    QTest::newRow("dia 3x") << "31/01/2017"
+                            << "20170131";
+    QTest::newRow("data e hora") << "25/12/2016 10:30"
+                                 << "201612251030";
+    QTest::newRow("data e hora com segundos e texto") << "25/12/2016 10:30:15"
+                                                      << "25/12/2016 10:30:15";
+    QTest::newRow("tracos e texto") << "25-12-2016"
+                                    << "25-12-2016";
+    QTest::newRow("dia 4x e texto") << "41/01/2017"
+                                    << "41/01/2017";
+    QTest::newRow("mes 2x e texto") << "01/21/2017"
+                                    << "01/21/2017";
+    QTest::newRow("ano curto e texto") << "25/12/16"
+                                       << "25/12/16";
+    QTest::newRow("inteiro") << "3050"
+                             << "00000000000000003050";
+    QTest::newRow("milhar e decimais") << "1.234,56"
+                                       << "00000000000000123456";
+    QTest::newRow("1,5") << "1,5"
+                         << "00000000000000000015";
+    QTest::newRow("12,5 e 1,25 iguais") << "12,5"
+                                        << "00000000000000000125";
+    QTest::newRow("1,25") << "1,25"
+                          << "00000000000000000125";
+    QTest::newRow("zeros a esquerda") << "007"
+                                      << "00000000000000000007";
+    QTest::newRow("maior inteiro") << "2147483647"
+                                   << "00000000002147483647";
+    QTest::newRow("zero") << "0"
+                          << "00000000000000000000";
+    QTest::newRow("negativo e texto") << "-5"
+                                      << "-5";
+    QTest::newRow("com branco e texto") << "1 234"
+                                        << "1 234";
+    QTest::newRow("digitos arabes e texto")
+        << QString::fromUtf8("\u0661\u0662") << QString::fromUtf8("\u0661\u0662");
+    QTest::newRow("vazio") << ""
+                           << "";
+    QTest::newRow("letras") << "Abc"
+                            << "Abc";
+}
+
+void TestControls::chaveOrdenacao()
+{
+    QFETCH(QString, texto);
+    QFETCH(QString, chave);
+    QCOMPARE(ChaveOrdenacao(texto), chave);
+}
+
+void TestControls::chaveInvalida_data()
+{
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<QString>("mensagem");
+
+    QTest::newRow("31 de fevereiro") << "31/02/2017"
+                                     << "'31/02/2017' is not a valid date";
+    QTest::newRow("29 de fevereiro sem bissexto") << "29/02/2017"
+                                                  << "'29/02/2017' is not a valid date";
+    QTest::newRow("dia zero") << "00/01/2017"
+                              << "'00/01/2017' is not a valid date";
+    QTest::newRow("mes 13") << "01/13/2017"
+                            << "'01/13/2017' is not a valid date";
+    QTest::newRow("dia 39") << "39/01/2017"
+                            << "'39/01/2017' is not a valid date";
+    QTest::newRow("ano zero") << "01/01/0000"
+                              << "'01/01/0000' is not a valid date";
+    QTest::newRow("so virgula") << ","
+                                << "'' is not a valid integer value";
+    QTest::newRow("so pontos e virgulas") << ".,."
+                                          << "'' is not a valid integer value";
+    QTest::newRow("alem de 64 bits") << "9223372036854775808"
+                                     << "'9223372036854775808' is not a valid integer value";
+    QTest::newRow("alem com separadores") << "9.223.372.036.854.775,808"
+                                          << "'9223372036854775808' is not a valid integer value";
+    QTest::newRow("muitos digitos") << "123456789012345678901234"
+                                    << "'123456789012345678901234' is not a valid integer value";
+}
+
+void TestControls::chaveInvalida()
+{
+    QFETCH(QString, texto);
+    QFETCH(QString, mensagem);
+    try {
+        ChaveOrdenacao(texto);
+        QFAIL("no error");
+    } catch (const EZamListView &e) {
+        QCOMPARE(e.mensagem(), mensagem);
+        // The window's error box shows what() of any std::exception.
+        const std::exception &geral = e;
+        QCOMPARE(QString::fromUtf8(geral.what()), mensagem);
+    }
+    const EZamListView acentos(QString::fromUtf8("Ação inválida"));
+    QCOMPARE(QByteArray(acentos.what()), QByteArray("A\xc3\xa7\xc3\xa3o inv\xc3\xa1lida"));
+}
+
+// --- Ordenar ---------------------------------------------------------------------------------
+
+void TestControls::ordenar_data()
+{
+    QTest::addColumn<int>("coluna");
+    QTest::addColumn<QStringList>("textos");
+    // Ascending; descending is the reverse (the keys differ).
+    QTest::addColumn<QStringList>("esperado");
+
+    QTest::newRow("datas pelo ano primeiro")
+        << 1 << QStringList{"01/01/2017", "25/12/2016", "02/01/2017", "31/12/2016", "01/02/2016"}
+        << QStringList{"01/02/2016", "25/12/2016", "31/12/2016", "01/01/2017", "02/01/2017"};
+    QTest::newRow("numeros pelo valor")
+        << 1 << QStringList{"10", "9", "1.234,56", "999,99", "1,25", "1,5", "2147483647"}
+        << QStringList{"9", "10", "1,5", "1,25", "999,99", "1.234,56", "2147483647"};
+    QTest::newRow("texto sem caixa") << 1 << QStringList{"cereja", "Banana", "abacaxi"}
+                                     << QStringList{"abacaxi", "Banana", "cereja"};
+    QTest::newRow("negativos sao texto")
+        << 1 << QStringList{"5", "-5", "-10"} << QStringList{"-10", "-5", "5"};
+    QTest::newRow("data e hora pelo momento")
+        << 1 << QStringList{"01/01/2017 09:00", "25/12/2016 10:00", "25/12/2016 09:59"}
+        << QStringList{"25/12/2016 09:59", "25/12/2016 10:00", "01/01/2017 09:00"};
+    QTest::newRow("tamanhos alem de 32 bits")
+        << 1 << QStringList{"22.000.000,00", "1.048.576,00", "3.000.000.000,50"}
+        << QStringList{"1.048.576,00", "22.000.000,00", "3.000.000.000,50"};
+    QTest::newRow("vazio primeiro") << 1 << QStringList{"b", "", "a"} << QStringList{"", "a", "b"};
+    QTest::newRow("sub-item ausente primeiro")
+        << 2 << QStringList{"b", semSubItem, "a"} << QStringList{semSubItem, "a", "b"};
+    QTest::newRow("legendas") << 0 << QStringList{"B2", "a", "b10"}
+                              << QStringList{"a", "b10", "B2"};
+    QTest::newRow("vazia") << 1 << QStringList() << QStringList();
+}
+
+void TestControls::ordenar()
+{
+    QFETCH(int, coluna);
+    QFETCH(QStringList, textos);
+    QFETCH(QStringList, esperado);
+
+    TZamListView lista;
+    adicionarColunas(lista, 3);
+    preencherColuna(lista, coluna, textos);
+
+    lista.Ordenar(coluna);
+    QCOMPARE(textosDaColuna(lista, coluna), esperado);
+    QCOMPARE(lista.colunaOrdenada(), std::optional<int>(coluna));
+    QVERIFY(lista.ordemCrescente());
+    QCOMPARE(lista.model()->rowCount(), textos.size());
+
+    lista.Ordenar(coluna);
+    QCOMPARE(textosDaColuna(lista, coluna), invertida(esperado));
+    QVERIFY(!lista.ordemCrescente());
+}
+
+void TestControls::ordenarDirecao()
+{
+    TZamListView lista;
+    adicionarColunas(lista, 3);
+    lista.addItem(linha("0", {"b", "2"}));
+    lista.addItem(linha("1", {"c", "1"}));
+    lista.addItem(linha("2", {"a", "3"}));
+
+    const QStringList passos{"1+ l 201", "1- l 102", "2+ l 102", "1+ l 201",
+                             "1- l 102", "1+ l 201", "2+ l 102", "2- l 201"};
+    const QList<int> colunas{1, 1, 2, 1, 1, 1, 2, 2};
+    for (int k = 0; k < colunas.size(); ++k) {
+        lista.Ordenar(colunas[k]);
+        QCOMPARE(estado(lista), passos[k]);
+    }
+}
+
+void TestControls::ordenarFalhaSemMexer_data()
+{
+    QTest::addColumn<QString>("ruim");
+    QTest::addColumn<QString>("mensagem");
+    QTest::newRow("data") << "31/02/2017"
+                          << "'31/02/2017' is not a valid date";
+    QTest::newRow("inteiro grande") << "99999999999999999999"
+                                    << "'99999999999999999999' is not a valid integer value";
+    QTest::newRow("virgula") << ","
+                             << "'' is not a valid integer value";
+}
+
+void TestControls::ordenarFalhaSemMexer()
+{
+    QFETCH(QString, ruim);
+    QFETCH(QString, mensagem);
+
+    TZamListView lista;
+    adicionarColunas(lista, 3);
+    lista.setCheckBoxes(true);
+    lista.addItem(linha("c", {"10", "z"}));
+    TZamListItem marcada = linha("a", {"5", "y"});
+    marcada.Checked = true;
+    lista.addItem(marcada);
+    lista.addItem(linha("b", {ruim, "x"}));
+    lista.Ordenar(2);
+    lista.Ordenar(2);
+    QCOMPARE(legendas(lista), QStringList({"c", "a", "b"}));
+    lista.setSelectedIndex(1);
+    int avisos = 0;
+    lista.OnItemChecked = [&avisos](int) { ++avisos; };
+    QSignalSpy resets(lista.model(), &QAbstractItemModel::modelReset);
+
+    // The bad cell is the last row: every key before it was built already.
+    QCOMPARE(erroDe([&] { lista.Ordenar(1); }), mensagem);
+    QCOMPARE(legendas(lista), QStringList({"c", "a", "b"}));
+    QCOMPARE(lista.item(1).Checked, true);
+    QCOMPARE(lista.CheckedCount(), 1);
+    QCOMPARE(lista.selectedIndex(), 1);
+    QCOMPARE(resets.count(), 0);
+    QVERIFY(lista.updatesEnabled());
+    // The new sort column and direction hold already.
+    QCOMPARE(lista.colunaOrdenada(), std::optional<int>(1));
+    QVERIFY(lista.ordemCrescente());
+
+    // The check-state handler is attached again.
+    QVERIFY(lista.model()->setData(lista.indiceDaLinha(0), Qt::Checked, Qt::CheckStateRole));
+    QCOMPARE(avisos, 1);
+}
+
+void TestControls::ordenarMantemMarcasEDados()
+{
+    TZamListView lista;
+    adicionarColunas(lista, 2);
+    lista.setCheckBoxes(true);
+    std::vector<std::shared_ptr<int>> dados;
+    for (int i = 0; i < 6; ++i) {
+        dados.push_back(std::make_shared<int>(i));
+        TZamListItem it = linha(QString::number(i), {QString::number(10 - i)}, 20 + i);
+        it.Data = dados.back();
+        it.Checked = i % 3 == 0;
+        it.ImageIndex = 30 + i;
+        it.Indent = 40 + i;
+        it.OverlayIndex = 50 + i;
+        it.StateIndex = 60 + i;
+        lista.addItem(it);
+    }
+    lista.setSelectedIndex(2);
+    int avisos = 0;
+    lista.OnItemChecked = [&avisos](int) { ++avisos; };
+    QAbstractItemModel *modelo = lista.model();
+    QSignalSpy resets(modelo, &QAbstractItemModel::modelReset);
+    QSignalSpy mudancas(modelo, &QAbstractItemModel::dataChanged);
+
+    lista.Ordenar(1);
+    QCOMPARE(legendas(lista), QStringList({"5", "4", "3", "2", "1", "0"}));
+    for (int k = 0; k < lista.count(); ++k) {
+        const TZamListItem &it = lista.item(k);
+        const int i = it.Caption.toInt();
+        QCOMPARE(it.Checked, i % 3 == 0);
+        QCOMPARE(it.Data.get(), static_cast<void *>(dados[std::size_t(i)].get()));
+        QCOMPARE(it.SubItems, QStringList{QString::number(10 - i)});
+        QCOMPARE(it.GroupID, 20 + i);
+        QCOMPARE(it.ImageIndex, 30 + i);
+        QCOMPARE(it.Indent, 40 + i);
+        QCOMPARE(it.OverlayIndex, 50 + i);
+        QCOMPARE(it.StateIndex, 60 + i);
+        QCOMPARE(lista.indiceDaLinha(k).data(Qt::CheckStateRole).toInt(),
+                 int(i % 3 == 0 ? Qt::Checked : Qt::Unchecked));
+    }
+    QCOMPARE(avisos, 0);
+    QCOMPARE(mudancas.count(), 0);
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(lista.selectedIndex(), -1);
+    QCOMPARE(lista.focusedIndex(), -1);
+
+    QVERIFY(modelo->setData(lista.indiceDaLinha(1), Qt::Checked, Qt::CheckStateRole));
+    QCOMPARE(avisos, 1);
+    QCOMPARE(lista.CheckedCount(), 3);
+}
+
+void TestControls::ordenarDezMilLinhas()
+{
+    TZamListView lista;
+    adicionarColunas(lista, 3);
+    const int total = 10000;
+    std::vector<TZamListItem> linhas;
+    for (int i = 0; i < total; ++i) {
+        // A fixed shuffle of 0..9999.
+        const int valor = (i * 7919) % total;
+        TZamListItem it = linha(
+            QString::number(valor),
+            {QStringLiteral("%1.%2,00").arg(valor / 1000).arg(valor % 1000, 3, 10, QChar(u'0')),
+             "01/01/2020 10:00"});
+        it.Checked = valor % 2 == 0;
+        linhas.push_back(std::move(it));
+    }
+    lista.addItems(std::move(linhas));
+    QAbstractItemModel *modelo = lista.model();
+    QSignalSpy resets(modelo, &QAbstractItemModel::modelReset);
+    QSignalSpy layouts(modelo, &QAbstractItemModel::layoutChanged);
+    QSignalSpy insercoes(modelo, &QAbstractItemModel::rowsInserted);
+    QSignalSpy remocoes(modelo, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy mudancas(modelo, &QAbstractItemModel::dataChanged);
+
+    lista.Ordenar(1);
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(layouts.count(), 0);
+    QCOMPARE(insercoes.count(), 0);
+    QCOMPARE(remocoes.count(), 0);
+    QCOMPARE(mudancas.count(), 0);
+    QCOMPARE(modelo->rowCount(), total);
+    for (int k = 0; k < total; ++k) {
+        QCOMPARE(lista.item(k).Caption.toInt(), k);
+        QCOMPARE(lista.item(k).Checked, k % 2 == 0);
+    }
+    QCOMPARE(modelo->index(total - 1, 1).data().toString(), QString("9.999,00"));
+}
+
+void TestControls::ordenarPeloIdioma()
+{
+    const QLocale antes;
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    TZamListView lista;
+    adicionarColunas(lista, 2);
+    preencherColuna(
+        lista, 1,
+        {"bola", QString::fromUtf8("Ágata"), "Zebra", "abelha", QString::fromUtf8("árvore")});
+    lista.Ordenar(1);
+    QLocale::setDefault(antes);
+    // Accented letters among their base letters, not after z.
+    QCOMPARE(textosDaColuna(lista, 1), QStringList({"abelha", QString::fromUtf8("Ágata"),
+                                                    QString::fromUtf8("árvore"), "bola", "Zebra"}));
+}
+
+void TestControls::reordenarNaRecarga()
+{
+    TZamListView lista;
+    adicionarColunas(lista, 2);
+    preencherColuna(lista, 1, {"3", "1", "2"});
+    lista.Ordenar(1);
+    lista.Ordenar(1);
+    QCOMPARE(textosDaColuna(lista, 1), QStringList({"3", "2", "1"}));
+    QVERIFY(!lista.ordemCrescente());
+    QSignalSpy resets(lista.model(), &QAbstractItemModel::modelReset);
+
+    lista.BeginUpdateZam(4);
+    lista.clearItems();
+    preencherColuna(lista, 1, {"20", "4", "100", "5"});
+    lista.EndUpdateZam();
+    QCOMPARE(textosDaColuna(lista, 1), QStringList({"4", "5", "20", "100"}));
+    QCOMPARE(lista.colunaOrdenada(), std::optional<int>(1));
+    QVERIFY(lista.ordemCrescente());
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(lista.model()->rowCount(), 4);
+    QCOMPARE(lista.model()->index(0, 1).data().toString(), QString("4"));
+
+    // Also when the last sort was ascending: the refill does not turn it round.
+    lista.BeginUpdateZam(2);
+    lista.clearItems();
+    preencherColuna(lista, 1, {"9", "8"});
+    lista.EndUpdateZam();
+    QCOMPARE(textosDaColuna(lista, 1), QStringList({"8", "9"}));
+    QVERIFY(lista.ordemCrescente());
+}
+
+void TestControls::reordenarNaRecargaComErro()
+{
+    TZamListView lista;
+    lista.addColumn({"Nome", 70, false, Qt::AlignLeft});
+    lista.addColumn({"Valor", 90, false, Qt::AlignLeft});
+    preencherColuna(lista, 1, {"2", "1"});
+    lista.Ordenar(1);
+
+    lista.BeginUpdateZam(3);
+    lista.clearItems();
+    preencherColuna(lista, 1, {"7", "31/02/2017", "6"});
+    lista.setColumnWidth(1, 200);
+    QCOMPARE(erroDe([&] { lista.EndUpdateZam(); }), QString("'31/02/2017' is not a valid date"));
+    // The bracket is closed all the same: columns back, drawing on, rows shown as filled.
+    QVERIFY(lista.updatesEnabled());
+    QCOMPARE(lista.column(1).Width, 90);
+    QCOMPARE(lista.ZamArrayColumnsParam().size(), std::size_t(2));
+    QCOMPARE(textosDaColuna(lista, 1), QStringList({"7", "31/02/2017", "6"}));
+    QCOMPARE(lista.model()->rowCount(), 3);
+    QCOMPARE(lista.model()->index(1, 1).data().toString(), QString("31/02/2017"));
+
+    // The sort column stays; the next good refill is sorted again.
+    lista.BeginUpdateZam(2);
+    lista.clearItems();
+    preencherColuna(lista, 1, {"7", "6"});
+    lista.EndUpdateZam();
+    QCOMPARE(textosDaColuna(lista, 1), QStringList({"6", "7"}));
+    QVERIFY(lista.updatesEnabled());
+    QCOMPARE(lista.model()->rowCount(), 2);
+}
+
+// --- Agrupar and header clicks ---------------------------------------------------------------
+
+void TestControls::agrupar()
+{
+    TZamListView lista;
+    adicionarColunas(lista, 2);
+    preencherColuna(lista, 1, {"a", "b", "a", "A"});
+    QStringList eventos;
+    lista.OnZamAgruparCreateGroup = [&](TZamListGroup &g, int coluna) {
+        eventos << QStringLiteral("%1/%2/%3").arg(g.Header).arg(coluna).arg(g.Collapsible);
+        QVERIFY(lista.FindGrupo(g.Header));
+        g.Subtitle = QStringLiteral("por %1").arg(coluna);
+    };
+
+    lista.Agrupar(1);
+    QCOMPARE(eventos, QStringList({"a/1/1", "b/1/1", "A/1/1"}));
+    QCOMPARE(lista.ultimaColunaAgrupada(), std::optional<int>(1));
+    QVERIFY(lista.groupView());
+    const std::vector<TZamListGroup> &grupos = lista.groups();
+    QCOMPARE(grupos.size(), std::size_t(3));
+    QStringList cabecalhos;
+    for (const TZamListGroup &g : grupos) {
+        cabecalhos << g.Header;
+        QVERIFY(g.Collapsible);
+        QVERIFY(!g.Collapsed);
+        QCOMPARE(g.Subtitle, QString("por 1"));
+    }
+    QCOMPARE(cabecalhos, QStringList({"a", "b", "A"}));
+    QCOMPARE(lista.item(0).GroupID, grupos[0].GroupID);
+    QCOMPARE(lista.item(1).GroupID, grupos[1].GroupID);
+    QCOMPARE(lista.item(2).GroupID, grupos[0].GroupID);
+    QCOMPARE(lista.item(3).GroupID, grupos[2].GroupID);
+    QVERIFY(grupos[0].GroupID != grupos[2].GroupID);
+
+    // The view shows the groups in creation order, their rows in display order.
+    QAbstractItemModel *modelo = lista.model();
+    QCOMPARE(modelo->rowCount(), 3);
+    const QModelIndex ga = modelo->index(0, 0);
+    QVERIFY(ga.data().toString().startsWith("a"));
+    QCOMPARE(modelo->rowCount(ga), 2);
+    QCOMPARE(modelo->index(0, 0, ga).data().toString(), QString("0"));
+    QCOMPARE(modelo->index(1, 0, ga).data().toString(), QString("2"));
+    QCOMPARE(modelo->rowCount(modelo->index(1, 0)), 1);
+    QCOMPARE(modelo->rowCount(modelo->index(2, 0)), 1);
+    QCOMPARE(legendas(lista), QStringList({"0", "1", "2", "3"}));
+}
+
+void TestControls::agruparReusaGrupos()
+{
+    TZamListView lista;
+    adicionarColunas(lista, 3);
+    lista.addItem(linha("0", {"x", "y"}));
+    lista.addItem(linha("1", {"y", "z"}));
+    lista.addItem(linha("2", {"x", "z"}));
+    QStringList criados;
+    lista.OnZamAgruparCreateGroup = [&](TZamListGroup &g, int) { criados << g.Header; };
+
+    lista.Agrupar(1);
+    QCOMPARE(criados, QStringList({"x", "y"}));
+    const int y = lista.FindGrupo("y")->GroupID;
+    lista.Agrupar(2);
+    // y is taken over; x stays in the list without rows and is not shown.
+    QCOMPARE(criados, QStringList({"x", "y", "z"}));
+    QCOMPARE(lista.groups().size(), std::size_t(3));
+    QCOMPARE(lista.ultimaColunaAgrupada(), std::optional<int>(2));
+    QCOMPARE(lista.item(0).GroupID, y);
+    const int z = lista.FindGrupo("z")->GroupID;
+    QCOMPARE(lista.item(1).GroupID, z);
+    QCOMPARE(lista.item(2).GroupID, z);
+    QAbstractItemModel *modelo = lista.model();
+    QCOMPARE(modelo->rowCount(), 2);
+    QCOMPARE(modelo->index(0, 0).data().toString(), QString("y"));
+    QCOMPARE(modelo->index(1, 0).data().toString(), QString("z"));
+    QCOMPARE(modelo->rowCount(modelo->index(1, 0)), 2);
+
+    // Groups made by hand take part, and new ids do not clash with theirs.
+    lista.setGroupView(false);
+    const int feito = lista.addGroup({70, "w", {}, {}, false, false});
+    TZamListItem w = lista.item(0);
+    w.SubItems[1] = "w";
+    lista.setItem(0, w);
+    TZamListItem v = lista.item(1);
+    v.SubItems[1] = "v";
+    lista.setItem(1, v);
+    lista.Agrupar(2);
+    QCOMPARE(lista.item(0).GroupID, feito);
+    QVERIFY(!lista.groupById(feito)->Collapsible);
+    QCOMPARE(lista.FindGrupo("v")->GroupID, 71);
+}
+
+void TestControls::agruparComCabecalhoMudado()
+{
+    TZamListView lista;
+    adicionarColunas(lista, 2);
+    preencherColuna(lista, 1, {"x", "x", "y", "x"});
+    lista.OnZamAgruparCreateGroup = [](TZamListGroup &g, int) { g.Header += " *"; };
+
+    lista.Agrupar(1);
+    // Renamed, the group of x is found no more once another text came in between.
+    QStringList cabecalhos;
+    for (const TZamListGroup &g : lista.groups())
+        cabecalhos << g.Header;
+    QCOMPARE(cabecalhos, QStringList({"x *", "y *", "x *"}));
+    QCOMPARE(lista.item(1).GroupID, lista.item(0).GroupID);
+    QVERIFY(lista.item(3).GroupID != lista.item(0).GroupID);
+    QCOMPARE(lista.FindGrupo("x"), nullptr);
+}
+
+void TestControls::agruparFalhaNoEvento()
+{
+    TZamListView lista;
+    adicionarColunas(lista, 2);
+    preencherColuna(lista, 1, {"x", "y", "z"});
+    lista.OnZamAgruparCreateGroup = [](TZamListGroup &g, int) {
+        if (g.Header == "y")
+            throw EZamListView(QStringLiteral("no y"));
+    };
+
+    QCOMPARE(erroDe([&] { lista.Agrupar(1); }), QString("no y"));
+    // The list is shown again, drawing and all, and can be grouped afterwards.
+    QVERIFY(lista.updatesEnabled());
+    QVERIFY(!lista.groupView());
+    QCOMPARE(lista.model()->rowCount(), 3);
+    lista.OnZamAgruparCreateGroup = nullptr;
+    lista.Agrupar(1);
+    QVERIFY(lista.groupView());
+    QCOMPARE(lista.model()->rowCount(), 3);
+    QCOMPARE(lista.groups().size(), std::size_t(3));
+}
+
+void TestControls::findGrupo_data()
+{
+    QTest::addColumn<QString>("cabecalho");
+    // Position among the groups a, A, b, a; -1 for none.
+    QTest::addColumn<int>("posicao");
+    QTest::newRow("o primeiro de dois") << "a" << 0;
+    QTest::newRow("caixa conta") << "A" << 1;
+    QTest::newRow("b") << "b" << 2;
+    QTest::newRow("B nao existe") << "B" << -1;
+    QTest::newRow("vazio") << "" << -1;
+    QTest::newRow("com branco") << "a " << -1;
+}
+
+void TestControls::findGrupo()
+{
+    QFETCH(QString, cabecalho);
+    QFETCH(int, posicao);
+    TZamListView lista;
+    for (const char *h : {"a", "A", "b", "a"})
+        lista.addGroup({-1, h, {}, {}, true, false});
+    const TZamListGroup *g = lista.FindGrupo(cabecalho);
+    if (posicao < 0) {
+        QCOMPARE(g, nullptr);
+        return;
+    }
+    QCOMPARE(g, &lista.groups()[std::size_t(posicao)]);
+}
+
+void TestControls::cliquesNoCabecalho_data()
+{
+    QTest::addColumn<bool>("ordenar");
+    QTest::addColumn<bool>("agrupar");
+    QTest::addColumn<QList<int>>("cliques");
+    // The state after each click, as estado() writes it.
+    QTest::addColumn<QStringList>("estados");
+
+    QTest::newRow("as duas") << true << true << QList<int>{1, 1, 1, 1, 2, 2, 1}
+                             << QStringList{"1+ l 201", "1+ g1 201", "1+ l 201", "1+ g1 201",
+                                            "2+ l 102", "2+ g2 102", "1+ l 201"};
+    QTest::newRow("so ordenar") << true << false << QList<int>{1, 1, 1, 2, 1}
+                                << QStringList{"1+ l 201", "1- l 102", "1+ l 201", "2+ l 102",
+                                               "1+ l 201"};
+    QTest::newRow("so agrupar") << false << true << QList<int>{1, 1, 2, 1, 1}
+                                << QStringList{"- g1 012", "- l 012", "- g2 012", "- g1 012",
+                                               "- l 012"};
+    QTest::newRow("nenhuma") << false << false << QList<int>{1, 0}
+                             << QStringList{"- l 012", "- l 012"};
+}
+
+void TestControls::cliquesNoCabecalho()
+{
+    QFETCH(bool, ordenar);
+    QFETCH(bool, agrupar);
+    QFETCH(QList<int>, cliques);
+    QFETCH(QStringList, estados);
+
+    TZamListView lista;
+    adicionarColunas(lista, 3);
+    lista.addItem(linha("0", {"b", "2"}));
+    lista.addItem(linha("1", {"c", "1"}));
+    lista.addItem(linha("2", {"a", "3"}));
+    lista.ZamOrdenarColumnClick = ordenar;
+    lista.ZamAgruparColumnClick = agrupar;
+    QStringList erros;
+    lista.OnErro = [&erros](const std::exception &e) { erros << QString::fromUtf8(e.what()); };
+    lista.resize(400, 200);
+    lista.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&lista));
+    QSignalSpy avisos(&lista, &TZamListView::columnClicked);
+
+    for (int k = 0; k < cliques.size(); ++k) {
+        clicarCabecalho(lista, cliques[k]);
+        QCOMPARE(avisos.count(), k + 1);
+        QCOMPARE(avisos[k][0].toInt(), cliques[k]);
+        QCOMPARE(estado(lista), estados[k]);
+        // Three texts per column: three rows, or three groups of one row.
+        QAbstractItemModel *modelo = lista.model();
+        QCOMPARE(modelo->rowCount(), 3);
+        for (int p = 0; lista.groupView() && p < 3; ++p)
+            QCOMPARE(modelo->rowCount(modelo->index(p, 0)), 1);
+    }
+    QVERIFY(erros.isEmpty());
+    QVERIFY(!lista.header()->isSortIndicatorShown());
+}
+
+void TestControls::cliqueComErro()
+{
+    TZamListView lista;
+    adicionarColunas(lista, 3);
+    preencherColuna(lista, 1, {"2", "31/02/2017", "1"});
+    lista.ZamOrdenarColumnClick = true;
+    lista.resize(400, 200);
+    lista.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&lista));
+    QStringList erros;
+    lista.OnErro = [&erros](const std::exception &e) { erros << QString::fromUtf8(e.what()); };
+
+    clicarCabecalho(lista, 1);
+    QCOMPARE(erros, QStringList{"'31/02/2017' is not a valid date"});
+    QCOMPARE(textosDaColuna(lista, 1), QStringList({"2", "31/02/2017", "1"}));
+    QCOMPARE(lista.colunaOrdenada(), std::optional<int>(1));
+    QVERIFY(lista.updatesEnabled());
+
+    // Without a receiver the message goes to the log.
+    lista.OnErro = nullptr;
+    QTest::ignoreMessage(QtWarningMsg, "'31/02/2017' is not a valid date");
+    clicarCabecalho(lista, 1);
+    QCOMPARE(textosDaColuna(lista, 1), QStringList({"2", "31/02/2017", "1"}));
+
+    // What the window's own handler throws is caught too, and the list does nothing more.
+    lista.OnErro = [&erros](const std::exception &e) { erros << QString::fromUtf8(e.what()); };
+    const auto conexao = connect(&lista, &TZamListView::columnClicked, &lista, [](int coluna) {
+        if (coluna == 2)
+            throw std::runtime_error("handler failed");
+        throw 42;
+    });
+    clicarCabecalho(lista, 2);
+    clicarCabecalho(lista, 0);
+    QCOMPARE(erros,
+             QStringList({"'31/02/2017' is not a valid date", "handler failed", "Unknown error"}));
+    QCOMPARE(lista.colunaOrdenada(), std::optional<int>(1));
+    disconnect(conexao);
+    clicarCabecalho(lista, 2);
+    QCOMPARE(lista.colunaOrdenada(), std::optional<int>(2));
+    QCOMPARE(erros.size(), 3);
 }
 
 // --- link label ------------------------------------------------------------------------------

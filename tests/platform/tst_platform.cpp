@@ -28,6 +28,8 @@ private Q_SLOTS:
     void caminhoLocal_data();
     void caminhoLocal();
     void caminhoLocalSemMapeamento();
+    void nomePasta_data();
+    void nomePasta();
 
 private:
     QTemporaryDir FPasta;
@@ -210,6 +212,36 @@ void TestPlatform::caminhoLocalSemMapeamento()
         ::caminhoLocal("\\\\SRV1\\Dados\\ZAM_DADOS"),
         QString("/run/user/%1/gvfs/smb-share:server=srv1,share=dados/ZAM_DADOS").arg(getuid()));
     qunsetenv("ZAMDADOS_SMB");
+}
+
+void TestPlatform::nomePasta_data()
+{
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<bool>("valido");
+    QTest::newRow("plain") << "CLIENTE-SP" << true;
+    QTest::newRow("accents and blanks") << u"Padaria São João"_qs << true;
+    QTest::newRow("one letter") << "A" << true;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("blanks only") << "   " << false;
+    QTest::newRow("slash") << "a/b" << false;
+    QTest::newRow("backslash") << "a\\b" << false;
+    QTest::newRow("dot dot") << ".." << false;
+    QTest::newRow("dot dot inside") << "a..b" << false;
+    QTest::newRow("dot") << "." << false;
+    QTest::newRow("control character") << "a\tb" << false;
+    QTest::newRow("colon") << "c:" << false;
+    QTest::newRow("question mark") << "a?" << false;
+    QTest::newRow("final blank") << "a " << false;
+    QTest::newRow("final dot") << "a." << false;
+    QTest::newRow("device name") << "con" << false;
+    QTest::newRow("device name with extension") << "COM1.txt" << false;
+    QTest::newRow("longer than a device name") << "CONTA" << true;
+}
+
+void TestPlatform::nomePasta()
+{
+    QFETCH(QString, nome);
+    QTEST(nomePastaValido(nome), "valido");
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

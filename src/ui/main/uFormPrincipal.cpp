@@ -3,6 +3,8 @@
 #include "catalog/varredura.h"
 #include "controls/uTZamLabelLink.h"
 #include "controls/uTZamListView.h"
+#include "jobs/coletas.h"
+#include "jobs/renomearUF.h"
 #include "launcher/zamcon.h"
 #include "platform/caminhos.h"
 #include "platform/dialogos.h"
@@ -74,18 +76,25 @@ struct TFormatoLinhas
     }
 };
 
+// The three cells of the catalogue, then the cells the batch jobs wrote for the record;
+// a row's other texts stay as they are.
 TZamListItem linhaDoRegistro(const TZamDadosItemPtr &registro, TZamListItem linha,
-                             const TFormatoLinhas &formato)
+                             const TFormatoLinhas &formato, const QMap<int, QString> *celulas)
 {
     linha.Caption = registro->Getnome();
-    if (linha.SubItems.isEmpty())
-        linha.SubItems = QStringList(3, QString());
     while (linha.SubItems.size() < 3)
         linha.SubItems.append(QString());
     linha.SubItems[0] = QString::number(registro->Getporta());
     linha.SubItems[1] =
         formato.locale.toString(deDataHora(registro->Getdatahora()), formato.formatoData);
     linha.SubItems[2] = formato.tamanho(registro->Gettamanho());
+    if (celulas) {
+        for (auto it = celulas->cbegin(); it != celulas->cend(); ++it) {
+            while (linha.SubItems.size() < it.key())
+                linha.SubItems.append(QString());
+            linha.SubItems[it.key() - 1] = it.value();
+        }
+    }
     linha.Data = registro;
     return linha;
 }
@@ -100,6 +109,13 @@ TTamanho dividirArredondado(TTamanho valor, TTamanho divisor)
 bool dentroDe(const QWidget *conteiner, const QWidget *widget)
 {
     return widget && (widget == conteiner || conteiner->isAncestorOf(widget));
+}
+
+// A slot body run through the error box: nothing thrown leaves the event loop's call.
+auto protegido(TForm1 *janela, void (TForm1::*passo)())
+{
+    return
+        [janela, passo]() { executarProtegido(janela, [janela, passo]() { (janela->*passo)(); }); };
 }
 
 QPushButton *criarBotao(QWidget *pai, const char *nome, const QString &texto, int x, int y)
@@ -226,18 +242,18 @@ void TForm1::criarControles()
     setTabOrder(btnEntrar, btnUltimaBase);
     setTabOrder(btnUltimaBase, btnCancelar);
 
-    const auto protegido = [this](void (TForm1::*passo)()) {
-        return [this, passo]() { executarProtegido(this, [this, passo]() { (this->*passo)(); }); };
-    };
-    connect(btnAtualizar, &QPushButton::clicked, this, protegido(&TForm1::btnAtualizarClick));
-    connect(btnCancelar, &QPushButton::clicked, this, protegido(&TForm1::btnCancelarClick));
-    connect(btnEntrar, &QPushButton::clicked, this, protegido(&TForm1::btnEntrarClick));
-    connect(btnUltimaBase, &QPushButton::clicked, this, protegido(&TForm1::btnUltimaBaseClick));
-    connect(ZamLabelLink1, &TZamLabelLink::clicked, this, protegido(&TForm1::ZamLabelLink1Click));
+    connect(btnAtualizar, &QPushButton::clicked, this, protegido(this, &TForm1::btnAtualizarClick));
+    connect(btnCancelar, &QPushButton::clicked, this, protegido(this, &TForm1::btnCancelarClick));
+    connect(btnEntrar, &QPushButton::clicked, this, protegido(this, &TForm1::btnEntrarClick));
+    connect(btnUltimaBase, &QPushButton::clicked, this,
+            protegido(this, &TForm1::btnUltimaBaseClick));
+    connect(ZamLabelLink1, &TZamLabelLink::clicked, this,
+            protegido(this, &TForm1::ZamLabelLink1Click));
     connect(ZamListView1, &TZamListView::itemDoubleClicked, this,
-            protegido(&TForm1::btnEntrarClick));
-    connect(Edit1, &QLineEdit::textChanged, this, protegido(&TForm1::Edit1Change));
-    connect(ComboBox1, &TZamComboBox::listaFechada, this, protegido(&TForm1::ComboBox1Select));
+            protegido(this, &TForm1::btnEntrarClick));
+    connect(Edit1, &QLineEdit::textChanged, this, protegido(this, &TForm1::Edit1Change));
+    connect(ComboBox1, &TZamComboBox::listaFechada, this,
+            protegido(this, &TForm1::ComboBox1Select));
     connect(ComboBox1, &QComboBox::activated, this, [this](int linha) { FLinhaCombo = linha; });
     connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, [this]() { FLinhaCombo = -1; });
 }
@@ -250,8 +266,6 @@ void TForm1::criarMenu()
     const auto item = [this](const char *nome, const QString &texto, const QString &atalho) {
         QAction *acao = PopupMenu1->addAction(atalho.isEmpty() ? texto : texto + u'\t' + atalho);
         acao->setObjectName(QString::fromLatin1(nome));
-        // Commands of their own come with the features behind them.
-        acao->setEnabled(false);
         return acao;
     };
     mnNovaBase = item("mnNovaBase", QStringLiteral("Nova Base"), QStringLiteral("Ctrl+N"));
@@ -270,6 +284,22 @@ void TForm1::criarMenu()
     mnExecutarSQL = item("mnExecutarSQL", QStringLiteral("Executar SQL"), QString());
     mnAlterarPorta = item("mnAlterarPorta", QStringLiteral("Alterar Porta"), QString());
     btnOpcoes->setMenu(PopupMenu1);
+
+    // The commands still to come are shown, but cannot be chosen yet.
+    for (QAction *acao : {mnTestarZamdef, mnExecutarSQL})
+        acao->setEnabled(false);
+    connect(mnColetarQtdTrabalhadores, &QAction::triggered, this,
+            protegido(this, &TForm1::mnColetarQtdTrabalhadoresClick));
+    connect(mnColetarVersaoTabdef, &QAction::triggered, this,
+            protegido(this, &TForm1::mnColetarVersaoTabdefClick));
+    connect(mnRenomearPastasParaUF, &QAction::triggered, this,
+            protegido(this, &TForm1::mnRenomearPastasParaUFClick));
+    connect(mnNovaBase, &QAction::triggered, this, protegido(this, &TForm1::Button3Click));
+    connect(mnCopiar, &QAction::triggered, this, protegido(this, &TForm1::Button5Click));
+    connect(mnEnviar, &QAction::triggered, this, protegido(this, &TForm1::mnEnviarClick));
+    connect(mnAbrirPasta, &QAction::triggered, this, protegido(this, &TForm1::mnAbrirPastaClick));
+    connect(mnAlterarPorta, &QAction::triggered, this,
+            protegido(this, &TForm1::mnAlterarPortaClick));
 }
 
 void TForm1::posicionarAncorados()
@@ -416,6 +446,8 @@ TZamDadosHostPtr TForm1::hostSelecionado()
 void TForm1::carregarPasta()
 {
     FZamDadosList = std::make_unique<TZamDadosList>(hostSelecionado());
+    // The jobs' cells belong to the records of the catalogue shown until now.
+    FCelulasDasTarefas.clear();
     if (!QFileInfo(caminhoLocal(FZamDadosList->fileName())).isFile())
         buscarBases();
     preencherLista();
@@ -454,6 +486,7 @@ void TForm1::ComboBox1Select()
     carregarPasta();
     Edit1->setFocus();
     btnAtualizar->setEnabled(!remotoComCatalogo);
+    mnCopiar->setEnabled(remotoComCatalogo);
 }
 
 bool TForm1::ehRemotoComCatalogo() const
@@ -555,7 +588,7 @@ void TForm1::encherLinhas(const std::vector<TZamDadosItemPtr> &registros)
     std::vector<TZamListItem> linhas;
     linhas.reserve(registros.size());
     for (const TZamDadosItemPtr &registro : registros)
-        linhas.push_back(linhaDoRegistro(registro, TZamListItem(), formato));
+        linhas.push_back(linhaDoRegistro(registro, TZamListItem(), formato, celulasDe(registro)));
 
     ZamListView1->BeginUpdateZam(int(registros.size()));
     const auto fim = qScopeGuard([this]() { ZamListView1->EndUpdateZam(); });
@@ -565,8 +598,8 @@ void TForm1::encherLinhas(const std::vector<TZamDadosItemPtr> &registros)
 
 void TForm1::preencherLinha(const TZamDadosItemPtr &registro, int linha)
 {
-    ZamListView1->setItem(linha,
-                          linhaDoRegistro(registro, ZamListView1->item(linha), TFormatoLinhas()));
+    ZamListView1->setItem(linha, linhaDoRegistro(registro, ZamListView1->item(linha),
+                                                 TFormatoLinhas(), celulasDe(registro)));
 }
 
 void TForm1::preencherLista()
@@ -752,4 +785,89 @@ void TForm1::ZamLabelLink1Click()
     }
     gravarZamcon();
     close();
+}
+
+// ---- batch jobs ----
+
+const QMap<int, QString> *TForm1::celulasDe(const TZamDadosItemPtr &registro) const
+{
+    const auto it = FCelulasDasTarefas.find(registro);
+    return it == FCelulasDasTarefas.end() ? nullptr : &it->second;
+}
+
+std::vector<TZamDadosItemPtr> TForm1::registrosDaLista() const
+{
+    std::vector<TZamDadosItemPtr> registros;
+    registros.reserve(ZamListView1->count());
+    for (int i = 0; i < ZamListView1->count(); ++i)
+        registros.push_back(std::static_pointer_cast<TZamDadosItem>(ZamListView1->item(i).Data));
+    return registros;
+}
+
+int TForm1::adicionarColuna(const QString &titulo)
+{
+    const int largura = ZamListView1->column(ZamListView1->columnCount() - 1).Width;
+    return ZamListView1->addColumn({titulo, largura, false, Qt::AlignRight});
+}
+
+void TForm1::definirCelula(const TZamDadosItemPtr &registro, int coluna, const QString &texto)
+{
+    FCelulasDasTarefas[registro][coluna] = texto;
+    const int linha = ZamListView1->findData(registro.get());
+    if (linha < 0)
+        return;
+    TZamListItem item = ZamListView1->item(linha);
+    while (item.SubItems.size() < coluna)
+        item.SubItems.append(QString());
+    item.SubItems[coluna - 1] = texto;
+    ZamListView1->setItem(linha, std::move(item));
+}
+
+std::optional<QString> TForm1::celula(const TZamDadosItemPtr &registro, int coluna) const
+{
+    if (const QMap<int, QString> *celulas = celulasDe(registro)) {
+        const auto it = celulas->find(coluna);
+        if (it != celulas->cend())
+            return *it;
+    }
+    return std::nullopt;
+}
+
+void TForm1::pastaRenomeada(const TZamDadosItemPtr &registro, const QString &sufixo,
+                            const std::optional<QString> &nomeNovo)
+{
+    const int linha = ZamListView1->findData(registro.get());
+    if (linha >= 0) {
+        TZamListItem item = ZamListView1->item(linha);
+        item.Caption += sufixo;
+        ZamListView1->setItem(linha, std::move(item));
+    }
+    // The refresh at the end finds the folder under its new name: a record waiting there
+    // keeps the port the user gave the database, which a new one would lose.
+    if (!nomeNovo || !FZamDadosList || FZamDadosList->host() != registro->host() ||
+        FZamDadosList->items().contains(*nomeNovo))
+        return;
+    auto renomeado = std::make_shared<TZamDadosItem>(registro->host());
+    renomeado->Setnome(*nomeNovo);
+    renomeado->Setporta(registro->Getporta());
+    renomeado->Setdatahora(registro->Getdatahora());
+    renomeado->Settamanho(registro->Gettamanho());
+    FZamDadosList->items().insert(*nomeNovo, renomeado);
+}
+
+void TForm1::mnColetarQtdTrabalhadoresClick()
+{
+    mnColetarQtdTrabalhadores->setEnabled(false);
+    iniciarColetaQtdTrabalhadores(*this);
+}
+
+void TForm1::mnColetarVersaoTabdefClick()
+{
+    mnColetarVersaoTabdef->setEnabled(false);
+    iniciarColetaTabdef(*this);
+}
+
+void TForm1::mnRenomearPastasParaUFClick()
+{
+    iniciarRenomearPastasParaUF(*this);
 }

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "catalog/uTZamDadosList.h"
+#include "jobs/janelaTarefas.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QLocale>
+#include <QMap>
+#include <map>
 #include <memory>
 
 class QAction;
@@ -34,7 +37,7 @@ Q_SIGNALS:
 
 // The main window: the data folders, the catalogue of the chosen one, and entering a
 // database.
-class TForm1 : public QDialog
+class TForm1 : public QDialog, public IJanelaTarefas
 {
     Q_OBJECT
 
@@ -44,7 +47,7 @@ public:
     TForm1(const QString &pastaPrograma, const QStringList &argumentos, QWidget *parent = nullptr);
     ~TForm1() override;
 
-    void habilitarControles(bool enabled);
+    void habilitarControles(bool enabled) override;
     void carregarPasta();
     void buscarBases();
     void atualizarBases();
@@ -61,6 +64,16 @@ public:
     TZamDadosHostPtr hostSelecionado();
     TZamDadosItemPtr registroSelecionado() const;
 
+    // What the batch jobs see of the window.
+    QWidget *janela() override { return this; }
+    std::vector<TZamDadosItemPtr> registrosDaLista() const override;
+    int adicionarColuna(const QString &titulo) override;
+    void definirCelula(const TZamDadosItemPtr &registro, int coluna, const QString &texto) override;
+    std::optional<QString> celula(const TZamDadosItemPtr &registro, int coluna) const override;
+    void atualizar() override { btnAtualizarClick(); }
+    void pastaRenomeada(const TZamDadosItemPtr &registro, const QString &sufixo,
+                        const std::optional<QString> &nomeNovo) override;
+
     QString iniFolderName;
     std::unique_ptr<TZamDadosList> FZamDadosList;
     std::unique_ptr<TZamDadosHostList> FHosts;
@@ -74,6 +87,14 @@ public Q_SLOTS:
     void btnEntrarClick();
     void btnUltimaBaseClick();
     void ZamLabelLink1Click();
+    void Button3Click();
+    void Button5Click();
+    void mnEnviarClick();
+    void mnAbrirPastaClick();
+    void mnAlterarPortaClick();
+    void mnColetarQtdTrabalhadoresClick();
+    void mnColetarVersaoTabdefClick();
+    void mnRenomearPastasParaUFClick();
 
 protected:
     bool eventFilter(QObject *objeto, QEvent *evento) override;
@@ -99,9 +120,17 @@ private:
     int linhaDaUltimaBase() const;
     void selecionarLinhaDoCombo(int linha);
     void posicionarAncorados();
+    // The folder of a database of the data folder shown.
+    QString pastaDaBase(const QString &nome) const;
+    // Selects the first row when none is; fails on an empty list. Returns the selected row.
+    int garantirSelecao();
+    int linhaPeloNome(const QString &nome) const;
+    const QMap<int, QString> *celulasDe(const TZamDadosItemPtr &registro) const;
 
     QString FPastaPrograma;
     std::unique_ptr<TZamcon> FZamcon;
+    // The cells the batch jobs wrote, by record and column, so that a refill shows them again.
+    std::map<TZamDadosItemPtr, QMap<int, QString>> FCelulasDasTarefas;
     // The catalogue's records in name order, sorted once per refill.
     std::vector<TZamDadosItemPtr> FRegistrosOrdenados;
     // The entries of the path box's lines, in line order.

@@ -1,5 +1,7 @@
 #include "support/zam7/registroZam7.h"
 
+#include "platform/janelas.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonDocument>
@@ -57,4 +59,16 @@ std::vector<QJsonObject> esperarRegistroZam7(const QString &arquivo, int inicios
         lidos = lerRegistroZam7(arquivo);
     }
     return lidos;
+}
+
+bool esperarJanela(const QString &titulo, bool existir, int limiteMs)
+{
+    const QDeadlineTimer limite(limiteMs);
+    for (;;) {
+        if (existeJanela(titulo) == existir)
+            return true;
+        if (limite.hasExpired())
+            return false;
+        QTest::qWait(20);
+    }
 }

@@ -365,18 +365,21 @@ void TestFormPrincipal::digitarLevaAoFiltro()
 
 void TestFormPrincipal::atalhosSoDeItensHabilitados()
 {
+    criarBase("A");
     abrir();
     QAction *novaBase = FForm->findChild<QAction *>("mnNovaBase");
     QAction *renomear = FForm->findChild<QAction *>("mnRenomearPastasParaUF");
     QSignalSpy disparosNova(novaBase, &QAction::triggered);
     QSignalSpy disparosRenomear(renomear, &QAction::triggered);
     lista()->setFocus();
+    novaBase->setEnabled(false);
     teclar(Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(disparosNova.size(), 0);
     novaBase->setEnabled(true);
+    FDialogos->responderPergunta(false);
     teclar(Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(disparosNova.size(), 1);
-    renomear->setEnabled(true);
+    QCOMPARE(FDialogos->chamadas.back().texto, QString("Copiar A?"));
     teclar(Qt::Key_U, Qt::ControlModifier);
     QCOMPARE(disparosRenomear.size(), 0);
     QCOMPARE(filtroEdit()->text(), QString());

@@ -1,0 +1,460 @@
+#include "jobs/conexaoZam.h"
+
+#include "platform/arquivoTexto.h"
+#include "platform/erros.h"
+
+#include <firebird/Interface.h>
+
+#include <QStringList>
+#include <QTcpSocket>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+using namespace Firebird;
+
+namespace {
+
+// The client library's entry point is process-wide and may be used from any thread.
+IMaster *mestre()
+{
+    static IMaster *const valor = fb_get_master_interface();
+    return valor;
+}
+
+// The library's text for a failure: one line per message of the status vector.
+QString textoDoStatus(IStatus *status)
+{
+    char texto[4096];
+    mestre()->getUtilInterface()->formatStatus(texto, sizeof texto, status);
+    // Server texts carry names as the server got them: file names in UTF-8, table and
+    // column names in the connection's Windows-1252.
+    const QByteArray bytes(texto);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString mensagem = utf8(bytes);
+    if (utf8.hasError())
+        mensagem = QStringDecoder("windows-1252")(bytes);
+    QStringList linhas = mensagem.split(u'\n', Qt::SkipEmptyParts);
+    for (QString &linha : linhas) {
+        // Continuation lines start with "-".
+        if (linha.startsWith(u'-'))
+            linha.remove(0, 1);
+    }
+    return linhas.join(u'\n');
+}
+
+[[noreturn]] void lancar(const FbException &falha)
+{
+    throw EZamErro(textoDoStatus(falha.getStatus()));
+}
+
+// A status object of its own for a sequence of calls on this thread; a failing call throws
+// FbException.
+class TStatus : public ThrowStatusWrapper
+{
+public:
+    TStatus()
+        : ThrowStatusWrapper(mestre()->getStatus())
+    {
+    }
+    ~TStatus() { status->dispose(); }
+    TStatus(const TStatus &) = delete;
+    TStatus &operator=(const TStatus &) = delete;
+};
+
+TTipoCampoZam tipoDoCampo(unsigned tipoSql, int escala)
+{
+    switch (tipoSql) {
+    case SQL_TEXT:
+    case SQL_VARYING:
+        return TTipoCampoZam::Texto;
+    case SQL_SHORT:
+    case SQL_LONG:
+    case SQL_INT64:
+        return escala < 0 ? TTipoCampoZam::Numerico : TTipoCampoZam::Inteiro;
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+        return TTipoCampoZam::Flutuante;
+    case SQL_TYPE_DATE:
+        return TTipoCampoZam::Data;
+    case SQL_TYPE_TIME:
+        return TTipoCampoZam::Hora;
+    case SQL_TIMESTAMP:
+        return TTipoCampoZam::DataHora;
+    case SQL_BOOLEAN:
+        return TTipoCampoZam::Booleano;
+    case SQL_BLOB:
+        return TTipoCampoZam::Blob;
+    default:
+        return TTipoCampoZam::Outro;
+    }
+}
+
+// Bytes the text form of a value may take. Text keeps its own length; the others are
+// given room for their longest text, a blob the longest text a message can carry.
+unsigned tamanhoComoTexto(unsigned tipoSql, unsigned tamanho)
+{
+    switch (tipoSql) {
+    case SQL_TEXT:
+    case SQL_VARYING:
+        return tamanho;
+    case SQL_BLOB:
+        return 32765;
+    default:
+        return 64;
+    }
+}
+
+// The host and port of a database string "host/port:path" ("[address]/port:path" for IPv6);
+// false for any other form, which the library reads by rules of its own.
+bool hostEPorta(const QString &stringConnection, QString *host, quint16 *porta)
+{
+    qsizetype barra;
+    if (stringConnection.startsWith(u'[')) {
+        const qsizetype fecha = stringConnection.indexOf(u']');
+        if (fecha < 0 || stringConnection.mid(fecha + 1, 1) != u"/")
+            return false;
+        *host = stringConnection.mid(1, fecha - 1);
+        barra = fecha + 1;
+    } else {
+        barra = stringConnection.indexOf(u'/');
+        const qsizetype doisPontos = stringConnection.indexOf(u':');
+        if (barra <= 0 || (doisPontos >= 0 && doisPontos < barra))
+            return false;
+        *host = stringConnection.left(barra);
+    }
+    const qsizetype doisPontos = stringConnection.indexOf(u':', barra);
+    if (doisPontos < 0)
+        return false;
+    bool ok = false;
+    const uint numero = stringConnection.mid(barra + 1, doisPontos - barra - 1).toUInt(&ok);
+    if (!ok || numero == 0 || numero > 65535)
+        return false;
+    *porta = quint16(numero);
+    return true;
+}
+
+// The client library bounds the wait for the server's answer by the connect timeout, but
+// not the TCP connection itself: a host that drops the packets would hold a worker for
+// minutes. A connection of our own, closed again at once, finds such a host first. Any
+// other outcome is left to the library, so that its own text reports it.
+void verificarHostResponde(const QString &stringConnection)
+{
+    QString host;
+    quint16 porta = 0;
+    if (!hostEPorta(stringConnection, &host, &porta))
+        return;
+    QTcpSocket socket;
+    socket.connectToHost(host, porta);
+    if (socket.waitForConnected(TConsultaZam::tempoLimiteConexao * 1000)) {
+        socket.abort();
+        return;
+    }
+    if (socket.error() == QAbstractSocket::SocketTimeoutError)
+        throw EZamErro(QStringLiteral("Unable to complete network request to host \"%1\".\n"
+                                      "Failed to establish a connection.\n"
+                                      "No answer within %2 seconds.")
+                           .arg(host)
+                           .arg(TConsultaZam::tempoLimiteConexao));
+}
+
+} // namespace
+
+TConsultaZam::TConsultaZam(const TZamDadosItem &registro, const QString &sql)
+    : TConsultaZam(registro.GetstringConnection(), sql)
+{
+}
+
+TConsultaZam::TConsultaZam(const QString &stringConnection, const QString &sql)
+    : FStringConnection(stringConnection)
+    , FSql(sql)
+    , FDecodificador("windows-1252", QStringDecoder::Flag::Stateless)
+{
+}
+
+TConsultaZam::~TConsultaZam()
+{
+    Release();
+}
+
+void TConsultaZam::Open()
+{
+    if (FAtiva)
+        throw EZamErro(QStringLiteral("Cannot perform this operation on an open dataset"));
+    if (!cabeEmAnsi(FSql))
+        throw EZamErro(QStringLiteral("O texto SQL tem caracteres que não existem em "
+                                      "Windows-1252."));
+    const QByteArray sql = codificarTexto(FSql, TCodificacaoTexto::Ansi);
+    FAtiva = true;
+    try {
+        verificarHostResponde(FStringConnection);
+        TStatus estado;
+        TStatus *status = &estado;
+        IUtil *util = mestre()->getUtilInterface();
+
+        IXpbBuilder *dpb = util->getXpbBuilder(status, IXpbBuilder::DPB, nullptr, 0);
+        try {
+            // File name and strings are UTF-8, whatever the machine's code page.
+            dpb->insertTag(status, isc_dpb_utf8_filename);
+            dpb->insertString(status, isc_dpb_user_name, usuario.toUtf8().constData());
+            dpb->insertString(status, isc_dpb_password, senha.toUtf8().constData());
+            dpb->insertString(status, isc_dpb_lc_ctype, conjuntoCaracteres.toUtf8().constData());
+            dpb->insertInt(status, isc_dpb_connect_timeout, tempoLimiteConexao);
+            IProvider *provedor = mestre()->getDispatcher();
+            try {
+                FAttachment =
+                    provedor->attachDatabase(status, FStringConnection.toUtf8().constData(),
+                                             dpb->getBufferLength(status), dpb->getBuffer(status));
+            } catch (...) {
+                provedor->release();
+                throw;
+            }
+            provedor->release();
+        } catch (...) {
+            dpb->dispose();
+            throw;
+        }
+        dpb->dispose();
+
+        // Read-only, reading what is committed: it never waits for a lock and cannot write.
+        static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
+                                            isc_tpb_rec_version, isc_tpb_nowait};
+        FTransacao = FAttachment->startTransaction(status, sizeof tpb, tpb);
+
+        FComando = FAttachment->prepare(status, FTransacao, unsigned(sql.size()), sql.constData(),
+                                        SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA);
+        // The transaction belongs to this object: a COMMIT or SET TRANSACTION typed in the
+        // text would end or replace it behind its back.
+        switch (FComando->getType(status)) {
+        case isc_info_sql_stmt_start_trans:
+        case isc_info_sql_stmt_commit:
+        case isc_info_sql_stmt_rollback:
+            throw EZamErro(QStringLiteral("Comandos de controle de transação não são permitidos."));
+        default:
+            break;
+        }
+
+        // Every column as VARCHAR: the server writes each value as text, exact for NUMERIC
+        // and BIGINT and whole for text blobs.
+        IMessageMetadata *descrito = FComando->getOutputMetadata(status);
+        try {
+            const unsigned colunas = descrito->getCount(status);
+            IMetadataBuilder *construtor = descrito->getBuilder(status);
+            try {
+                FCampos.reserve(colunas);
+                for (unsigned i = 0; i < colunas; ++i) {
+                    TCampoZam campo;
+                    const char *alias = descrito->getAlias(status, i);
+                    campo.nome = FDecodificador(
+                        QByteArray(alias && *alias ? alias : descrito->getField(status, i)));
+                    campo.tipoSql = descrito->getType(status, i);
+                    campo.escala = descrito->getScale(status, i);
+                    campo.subtipo = descrito->getSubType(status, i);
+                    campo.tamanho = descrito->getLength(status, i);
+                    campo.tipo = tipoDoCampo(campo.tipoSql, campo.escala);
+                    construtor->setType(status, i, SQL_VARYING);
+                    construtor->setLength(status, i,
+                                          tamanhoComoTexto(campo.tipoSql, campo.tamanho));
+                    construtor->setScale(status, i, 0);
+                    FCampos.push_back(campo);
+                }
+                FMetadados = construtor->getMetadata(status);
+            } catch (...) {
+                construtor->release();
+                throw;
+            }
+            construtor->release();
+        } catch (...) {
+            descrito->release();
+            throw;
+        }
+        descrito->release();
+
+        FTamanhoLinha = FMetadados->getMessageLength(status);
+        for (unsigned i = 0; i < FCampos.size(); ++i) {
+            FPosicoes.push_back(FMetadados->getOffset(status, i));
+            FPosicoesNulo.push_back(FMetadados->getNullOffset(status, i));
+        }
+
+        if (FComando->getFlags(status) & IStatement::FLAG_HAS_CURSOR) {
+            FCursor = FComando->openCursor(status, FTransacao, nullptr, nullptr, FMetadados, 0);
+            FFimCursor = false;
+            buscar();
+        } else {
+            // A statement without a cursor (EXECUTE PROCEDURE, or one that writes) runs
+            // once; its output, if any, is the one row.
+            QByteArray linha(int(FTamanhoLinha), '\0');
+            FComando->execute(status, FTransacao, nullptr, nullptr,
+                              FCampos.empty() ? nullptr : FMetadados, linha.data());
+            if (!FCampos.empty())
+                FLinhas.push_back(linha);
+        }
+    } catch (const FbException &falha) {
+        Release();
+        lancar(falha);
+    } catch (...) {
+        Release();
+        throw;
+    }
+}
+
+void TConsultaZam::buscar()
+{
+    if (FFimCursor)
+        return;
+    QByteArray linha(int(FTamanhoLinha), '\0');
+    try {
+        TStatus estado;
+        TStatus *status = &estado;
+        if (FCursor->fetchNext(status, linha.data()) == IStatus::RESULT_OK)
+            FLinhas.push_back(linha);
+        else
+            FFimCursor = true;
+    } catch (const FbException &falha) {
+        FFimCursor = true;
+        lancar(falha);
+    }
+}
+
+void TConsultaZam::verificarIndice(int i) const
+{
+    if (i < 0 || i >= int(FCampos.size()))
+        throw EZamErro(QStringLiteral("List index out of bounds (%1)").arg(i));
+}
+
+const char *TConsultaZam::valor(int i, unsigned *tamanho) const
+{
+    verificarIndice(i);
+    if (FLinhas.empty())
+        return nullptr;
+    const char *linha = FLinhas.front().constData();
+    qint16 nulo;
+    std::memcpy(&nulo, linha + FPosicoesNulo[size_t(i)], sizeof nulo);
+    if (nulo)
+        return nullptr;
+    quint16 comprimento;
+    std::memcpy(&comprimento, linha + FPosicoes[size_t(i)], sizeof comprimento);
+    *tamanho = comprimento;
+    return linha + FPosicoes[size_t(i)] + sizeof comprimento;
+}
+
+QString TConsultaZam::campoTexto(int i) const
+{
+    unsigned tamanho = 0;
+    const char *dados = valor(i, &tamanho);
+    if (!dados)
+        return QString();
+    return FDecodificador(QByteArrayView(dados, qsizetype(tamanho)));
+}
+
+qint32 TConsultaZam::campoInteiro(int i) const
+{
+    if (campoNulo(i))
+        return 0;
+    const QString texto = campoTexto(i).trimmed();
+    bool ok = false;
+    const qint32 inteiro = texto.toInt(&ok);
+    if (ok)
+        return inteiro;
+    // An exact or floating number is rounded, as long as it fits.
+    const TTipoCampoZam tipo = FCampos[size_t(i)].tipo;
+    if (tipo == TTipoCampoZam::Numerico || tipo == TTipoCampoZam::Flutuante) {
+        const double numero = texto.toDouble(&ok);
+        if (ok && std::isfinite(numero) &&
+            std::round(numero) >= std::numeric_limits<qint32>::min() &&
+            std::round(numero) <= std::numeric_limits<qint32>::max())
+            return qint32(std::round(numero));
+    }
+    throw EZamErro(QStringLiteral("'%1' is not a valid integer value").arg(texto));
+}
+
+bool TConsultaZam::campoNulo(int i) const
+{
+    unsigned tamanho = 0;
+    return valor(i, &tamanho) == nullptr;
+}
+
+bool TConsultaZam::Eof() const
+{
+    return FLinhas.empty();
+}
+
+void TConsultaZam::Next()
+{
+    if (FLinhas.empty())
+        return;
+    FLinhas.pop_front();
+    ++FLinhasPassadas;
+    if (FLinhas.empty())
+        buscar();
+}
+
+QString TConsultaZam::FieldName(int i) const
+{
+    return campo(i).nome;
+}
+
+const TCampoZam &TConsultaZam::campo(int i) const
+{
+    verificarIndice(i);
+    return FCampos[size_t(i)];
+}
+
+int TConsultaZam::RecordCount()
+{
+    while (!FFimCursor)
+        buscar();
+    return FLinhasPassadas + int(FLinhas.size());
+}
+
+void TConsultaZam::Release() noexcept
+{
+    // Each step is tried whatever the one before did: a broken connection must still give
+    // back every object. The transaction only read, so rolling it back loses nothing.
+    IStatus *bruto = mestre()->getStatus();
+    {
+        CheckStatusWrapper status(bruto);
+        if (FCursor) {
+            FCursor->close(&status);
+            if (status.getState() & IStatus::STATE_ERRORS)
+                FCursor->release();
+            status.init();
+            FCursor = nullptr;
+        }
+        if (FMetadados) {
+            FMetadados->release();
+            FMetadados = nullptr;
+        }
+        if (FComando) {
+            FComando->free(&status);
+            if (status.getState() & IStatus::STATE_ERRORS)
+                FComando->release();
+            status.init();
+            FComando = nullptr;
+        }
+        if (FTransacao) {
+            FTransacao->rollback(&status);
+            if (status.getState() & IStatus::STATE_ERRORS)
+                FTransacao->release();
+            status.init();
+            FTransacao = nullptr;
+        }
+        if (FAttachment) {
+            FAttachment->detach(&status);
+            if (status.getState() & IStatus::STATE_ERRORS)
+                FAttachment->release();
+            status.init();
+            FAttachment = nullptr;
+        }
+    }
+    bruto->dispose();
+    FCampos.clear();
+    FPosicoes.clear();
+    FPosicoesNulo.clear();
+    FLinhas.clear();
+    FLinhasPassadas = 0;
+    FFimCursor = true;
+    FTamanhoLinha = 0;
+    FAtiva = false;
+}

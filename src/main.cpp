@@ -1,9 +1,11 @@
+#include "jobs/trabalhador.h"
 #include "ui/main/uFormPrincipal.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstdlib>
 
 namespace {
 
@@ -26,8 +28,16 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("ZamDados"));
     carregarTraducao(app);
 
-    TForm1 janela(QApplication::applicationDirPath(), QApplication::arguments().mid(1));
-    QObject::connect(&janela, &QDialog::finished, &app, &QApplication::quit);
-    janela.show();
-    return app.exec();
+    int resultado = 0;
+    {
+        TForm1 janela(QApplication::applicationDirPath(), QApplication::arguments().mid(1));
+        QObject::connect(&janela, &QDialog::finished, &app, &QApplication::quit);
+        janela.show();
+        resultado = app.exec();
+    }
+    // Workers still running find the window gone and end; one stuck on a server that does not
+    // answer must not keep the program, nor be destroyed while it runs.
+    if (!TTrabalhador::aguardarTodos(3000))
+        std::_Exit(resultado);
+    return resultado;
 }

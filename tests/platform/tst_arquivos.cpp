@@ -71,40 +71,6 @@ QByteArray lerPedaco(const QString &caminho, qint64 posicao, qint64 tamanho)
     return file.read(tamanho);
 }
 
-// The Cancel button of the copy's progress dialog, clicked as a person would, once the copy
-// has got at least as far as the given value.
-class TCancelador : public QObject
-{
-public:
-    TCancelador(QWidget *pai, int aPartirDe)
-        : FPai(pai)
-        , FAPartirDe(aPartirDe)
-    {
-        connect(&FTimer, &QTimer::timeout, this, &TCancelador::verificar);
-        FTimer.start(0);
-    }
-
-    int valorNoClique = -1;
-    bool viuDialogo = false;
-
-private:
-    void verificar()
-    {
-        auto *dialogo = FPai->findChild<QProgressDialog *>(QStringLiteral("progressoCopia"));
-        if (!dialogo)
-            return;
-        viuDialogo = true;
-        if (dialogo->value() < FAPartirDe)
-            return;
-        valorNoClique = dialogo->value();
-        FTimer.stop();
-        dialogo->findChild<QPushButton *>()->click();
-    }
-
-    QWidget *FPai;
-    int FAPartirDe;
-    QTimer FTimer;
-};
 
 class TReceptorUrl : public QObject
 {

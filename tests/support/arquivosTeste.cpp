@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
 
 #include <cerrno>
@@ -60,4 +62,25 @@ TPastaSomenteLeitura::~TPastaSomenteLeitura()
 QString TPastaSomenteLeitura::motivo() const
 {
     return QString::fromLocal8Bit(std::strerror(FImutavel ? EPERM : EACCES));
+}
+
+TCancelador::TCancelador(QWidget *pai, int aPartirDe)
+    : FPai(pai)
+    , FAPartirDe(aPartirDe)
+{
+    connect(&FTimer, &QTimer::timeout, this, &TCancelador::verificar);
+    FTimer.start(0);
+}
+
+void TCancelador::verificar()
+{
+    auto *dialogo = FPai->findChild<QProgressDialog *>(QStringLiteral("progressoCopia"));
+    if (!dialogo)
+        return;
+    viuDialogo = true;
+    if (dialogo->value() < FAPartirDe)
+        return;
+    valorNoClique = dialogo->value();
+    FTimer.stop();
+    dialogo->findChild<QPushButton *>()->click();
 }

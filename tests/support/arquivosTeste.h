@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
+#include <QTimer>
+
+class QWidget;
 
 // Small file helpers for tests: whole files as bytes, and a folder that nobody may write,
 // not even root.
@@ -25,4 +29,22 @@ private:
     QString FPasta;
     bool FAtiva = false;
     bool FImutavel = false;
+};
+
+// The Cancel button of a copy's progress dialog (a child of pai), clicked as a person would,
+// once the copy has got at least as far as the given value.
+class TCancelador : public QObject
+{
+public:
+    TCancelador(QWidget *pai, int aPartirDe);
+
+    int valorNoClique = -1;
+    bool viuDialogo = false;
+
+private:
+    void verificar();
+
+    QWidget *FPai;
+    int FAPartirDe;
+    QTimer FTimer;
 };

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -186,7 +187,7 @@ void TForm1::criarControles()
     Edit1->setGeometry(13, 37, 563, 21);
     layout->addWidget(FPainelTopo);
 
-    ZamListView1 = new TZamListView(this);
+    ZamListView1 = new TZamListView();
     ZamListView1->setObjectName(QStringLiteral("ZamListView1"));
     ZamListView1->setFrameShape(QFrame::NoFrame);
     ZamListView1->addColumn({QStringLiteral("Nome"), 50, true, Qt::AlignLeft});
@@ -200,7 +201,13 @@ void TForm1::criarControles()
         fonte.setBold(!iniFolderName.isEmpty() &&
                       ZamListView1->item(linha).Caption == iniFolderName);
     };
-    layout->addWidget(ZamListView1, 1);
+    // The list, and beside it the error list of the self-test once it has run.
+    FMeio = new QWidget(this);
+    auto *layoutMeio = new QHBoxLayout(FMeio);
+    layoutMeio->setContentsMargins(0, 0, 0, 0);
+    layoutMeio->setSpacing(0);
+    layoutMeio->addWidget(ZamListView1, 1);
+    layout->addWidget(FMeio, 1);
 
     auto *faixa = new QWidget(this);
     faixa->setFixedHeight(23);
@@ -286,8 +293,8 @@ void TForm1::criarMenu()
     btnOpcoes->setMenu(PopupMenu1);
 
     // The commands still to come are shown, but cannot be chosen yet.
-    for (QAction *acao : {mnTestarZamdef, mnExecutarSQL})
-        acao->setEnabled(false);
+    mnExecutarSQL->setEnabled(false);
+    connect(mnTestarZamdef, &QAction::triggered, this, protegido(this, &TForm1::Button7Click));
     connect(mnColetarQtdTrabalhadores, &QAction::triggered, this,
             protegido(this, &TForm1::mnColetarQtdTrabalhadoresClick));
     connect(mnColetarVersaoTabdef, &QAction::triggered, this,
@@ -870,4 +877,46 @@ void TForm1::mnColetarVersaoTabdefClick()
 void TForm1::mnRenomearPastasParaUFClick()
 {
     iniciarRenomearPastasParaUF(*this);
+}
+
+// ---- definitions self-test ----
+
+int TForm1::totalDeLinhas() const
+{
+    return ZamListView1->count();
+}
+
+int TForm1::linhaSelecionada() const
+{
+    return ZamListView1->selectedIndex();
+}
+
+QString TForm1::legendaSelecionada() const
+{
+    const int linha = ZamListView1->selectedIndex();
+    return linha >= 0 ? ZamListView1->item(linha).Caption : QString();
+}
+
+void TForm1::Button7Click()
+{
+    if (ZamListView1->count() == 0)
+        throw EZamErro(QStringLiteral("Não há bases na lista para testar"));
+    if (ZamListView1->selectedIndex() > 0 &&
+        !dialogos().perguntar(
+            this, QStringLiteral("Iniciar"),
+            QStringLiteral("O item selecionado não é o primeiro. Deseja Continuar?")))
+        return;
+    // A later run starts over in the same list.
+    if (!ListBox1) {
+        ListBox1 = new QListWidget(FMeio);
+        ListBox1->setObjectName(QStringLiteral("ListBox1"));
+        ListBox1->setFixedWidth(212);
+        FMeio->layout()->addWidget(ListBox1);
+        setTabOrder(Edit1, ListBox1);
+        setTabOrder(ListBox1, ZamListView1);
+    }
+    ListBox1->clear();
+    auto *trabalhador = new TZamdefTestAllThread(*this);
+    trabalhador->errorListBox = ListBox1;
+    trabalhador->start();
 }

@@ -2,6 +2,7 @@
 
 #include "catalog/uTZamDadosList.h"
 #include "jobs/janelaTarefas.h"
+#include "jobs/testeZamdef.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -13,6 +14,7 @@
 class QAction;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QMenu;
 class QPushButton;
 class QToolButton;
@@ -37,7 +39,7 @@ Q_SIGNALS:
 
 // The main window: the data folders, the catalogue of the chosen one, and entering a
 // database.
-class TForm1 : public QDialog, public IJanelaTarefas
+class TForm1 : public QDialog, public IJanelaTarefas, public IJanelaAutoteste
 {
     Q_OBJECT
 
@@ -57,7 +59,7 @@ public:
     void lerUltimaBase();
     QString lerPortaPadrao() const;
     void gravarZamcon();
-    bool abrirZam(bool testarZamdef);
+    bool abrirZam(bool testarZamdef) override;
 
     // The data-folder entry the catalogue is loaded for: the selected line's, or one made
     // for a folder that is no line of the path box.
@@ -73,6 +75,11 @@ public:
     void atualizar() override { btnAtualizarClick(); }
     void pastaRenomeada(const TZamDadosItemPtr &registro, const QString &sufixo,
                         const std::optional<QString> &nomeNovo) override;
+    // What the definitions self-test sees of the window.
+    int totalDeLinhas() const override;
+    int linhaSelecionada() const override;
+    void selecionarEMostrarLinha(int linha) override { selecionarEMostrar(linha); }
+    QString legendaSelecionada() const override;
 
     QString iniFolderName;
     std::unique_ptr<TZamDadosList> FZamDadosList;
@@ -95,6 +102,7 @@ public Q_SLOTS:
     void mnColetarQtdTrabalhadoresClick();
     void mnColetarVersaoTabdefClick();
     void mnRenomearPastasParaUFClick();
+    void Button7Click();
 
 protected:
     bool eventFilter(QObject *objeto, QEvent *evento) override;
@@ -145,6 +153,8 @@ private:
 
     QWidget *FPainelTopo = nullptr;
     QWidget *FPainelBase = nullptr;
+    QWidget *FMeio = nullptr;
+    QListWidget *ListBox1 = nullptr;
     QPushButton *btnAtualizar = nullptr;
     TZamComboBox *ComboBox1 = nullptr;
     QLineEdit *Edit1 = nullptr;

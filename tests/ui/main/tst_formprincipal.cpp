@@ -2,6 +2,7 @@
 #include "support/arquivosTeste.h"
 #include "support/dialogosRoteirizados.h"
 #include "support/zam7/registroZam7.h"
+#include "ui/main/janelaTeste.h"
 #include "ui/main/uFormPrincipal.h"
 
 #include <QAction>
@@ -22,14 +23,14 @@
 // ZamDados.Hosts.txt, zamcon.ini and the stand-in ZAM7.exe, and data folders whose
 // ZAM_DADOS holds database folders. The scan never opens the database files, so any bytes
 // stand in for them here.
-class TestFormPrincipal : public QObject
+class TestFormPrincipal : public QObject, public TJanelaTeste
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase();
-    void init();
-    void cleanup();
+    void init() { preparar(); }
+    void cleanup() { limpar(); }
 
     void janelaEMenu();
     void pastaInicial_data();
@@ -58,110 +59,11 @@ private Q_SLOTS:
     void alterarGravaSemIniciar();
     void zamconSomenteLeitura();
     void zam7Ausente();
-
-private:
-    QString programa() const { return FRaiz->path() + "/prog"; }
-    QString dados(const QString &pasta = "local") const { return FRaiz->path() + "/" + pasta; }
-    void criarBase(const QString &nome, qint64 bytes = 10, const QString &pasta = "local");
-    void escreverHosts(const QStringList &linhas);
-    TForm1 &abrir(const QStringList &argumentos = {});
-    void teclar(int tecla, Qt::KeyboardModifiers mods = Qt::NoModifier);
-    QStringList linhas() const;
-    int selecionada() const { return lista()->selectedIndex(); }
-    TZamListView *lista() const { return FForm->findChild<TZamListView *>("ZamListView1"); }
-    QLineEdit *filtroEdit() const { return FForm->findChild<QLineEdit *>("Edit1"); }
-    QComboBox *combo() const { return FForm->findChild<QComboBox *>("ComboBox1"); }
-    QPushButton *botao(const char *nome) const { return FForm->findChild<QPushButton *>(nome); }
-    QString rotulo() const { return FForm->findChild<QLabel *>("lbTamanho")->text(); }
-    QStringList erros() const;
-    QString registro() const { return FRaiz->path() + "/zam7.txt"; }
-    QByteArray zamcon() const { return lerArquivo(programa() + "/zamcon.ini"); }
-
-    std::unique_ptr<QTemporaryDir> FRaiz;
-    std::unique_ptr<TDialogosRoteirizados> FDialogos;
-    std::unique_ptr<TInstaladorDialogos> FInstalador;
-    std::unique_ptr<TForm1> FForm;
 };
 
 void TestFormPrincipal::initTestCase()
 {
-    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-    QApplication::setApplicationName("ZamDados");
-}
-
-void TestFormPrincipal::init()
-{
-    FRaiz = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir().mkpath(programa()));
-    QVERIFY(QDir().mkpath(dados() + "/ZAM_DADOS"));
-    copiarZam7(programa());
-    QVERIFY(QDir::setCurrent(programa()));
-    qputenv(variavelRegistroZam7, QFile::encodeName(registro()));
-    escreverHosts({dados() + "=/srv/zam/ZAM_DADOS/"});
-    FDialogos = std::make_unique<TDialogosRoteirizados>();
-    FInstalador = std::make_unique<TInstaladorDialogos>(*FDialogos);
-}
-
-void TestFormPrincipal::cleanup()
-{
-    FForm.reset();
-    if (FDialogos)
-        QCOMPARE(FDialogos->respostasPendentes(), 0);
-    FInstalador.reset();
-    FDialogos.reset();
-    QDir::setCurrent(QDir::tempPath());
-}
-
-void TestFormPrincipal::criarBase(const QString &nome, qint64 bytes, const QString &pasta)
-{
-    const QString dir = dados(pasta) + "/ZAM_DADOS/" + nome;
-    QVERIFY(QDir().mkpath(dir));
-    QFile arquivo(dir + "/ZAM.FDB");
-    QVERIFY(arquivo.open(QIODevice::WriteOnly));
-    QVERIFY(arquivo.resize(bytes)); // sparse: a gigabyte costs nothing
-}
-
-void TestFormPrincipal::escreverHosts(const QStringList &linhasHosts)
-{
-    QByteArray conteudo;
-    for (const QString &linha : linhasHosts)
-        conteudo += linha.toUtf8() + "\r\n";
-    escreverArquivo(programa() + "/ZamDados.Hosts.txt", conteudo);
-}
-
-TForm1 &TestFormPrincipal::abrir(const QStringList &argumentos)
-{
-    FForm = std::make_unique<TForm1>(programa(), argumentos);
-    FForm->show();
-    FForm->activateWindow();
-    if (!QTest::qWaitForWindowActive(FForm.get()))
-        qWarning("main window did not become active");
-    return *FForm;
-}
-
-void TestFormPrincipal::teclar(int tecla, Qt::KeyboardModifiers mods)
-{
-    QWidget *foco = QApplication::focusWidget();
-    QTest::keyClick(foco ? foco : FForm.get(), Qt::Key(tecla), mods);
-}
-
-QStringList TestFormPrincipal::linhas() const
-{
-    QStringList nomes;
-    for (int i = 0; i < lista()->count(); ++i)
-        nomes.append(lista()->item(i).Caption);
-    return nomes;
-}
-
-QStringList TestFormPrincipal::erros() const
-{
-    QStringList textos;
-    for (const TChamadaDialogo &chamada : FDialogos->chamadas) {
-        if (chamada.tipo == TTipoDialogo::Mensagem && chamada.icone == TIconeDialogo::Erro &&
-            chamada.titulo == "ZamDados")
-            textos.append(chamada.texto);
-    }
-    return textos;
+    prepararAplicacao();
 }
 
 void TestFormPrincipal::janelaEMenu()

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "jobs/trabalhador.h"
+
+#include <QString>
+
+class QListWidget;
+
+// What the definitions self-test needs of the main window. User-interface thread only.
+class IJanelaAutoteste
+{
+public:
+    virtual ~IJanelaAutoteste() = default;
+
+    virtual QWidget *janela() = 0;
+    virtual int totalDeLinhas() const = 0;
+    virtual int linhaSelecionada() const = 0;
+    virtual void selecionarEMostrarLinha(int linha) = 0;
+    virtual QString legendaSelecionada() const = 0;
+    // Enters the selected row's database; with the self-test flag, the main application gets
+    // the argument "ZamdefTestAll". Fails with the system's text when it cannot start.
+    virtual bool abrirZam(bool testarZamdef) = 0;
+};
+
+// Runs the main application's definitions self-test on the rows of the list, one after the
+// other, from the selected row down: enters each database in self-test form, waits while the
+// application shows "Aguarde...", lists the database when "ErroZamdefTestAll" is shown, and
+// ends the application. The first failure ends the run with the "Erro" box.
+class TZamdefTestAllThread : public TTrabalhador
+{
+    Q_OBJECT
+
+public:
+    static inline const QString janelaAguarde = QStringLiteral("Aguarde...");
+    static inline const QString janelaErro = QStringLiteral("ErroZamdefTestAll");
+    static inline const QString programa = QStringLiteral("ZAM7.exe");
+    static constexpr int primeiraEsperaMs = 1500;
+    static constexpr int esperaMs = 1000;
+
+    explicit TZamdefTestAllThread(IJanelaAutoteste &janela);
+
+    QListWidget *errorListBox = nullptr;
+
+protected:
+    void Execute() override;
+    void relatarErro(const QString &mensagem) override;
+
+private:
+    bool testar(int linha);
+    // Sleeps, looking now and then whether the window is still there.
+    void aguardar(int milissegundos);
+
+    IJanelaAutoteste &FJanela;
+};

@@ -1,0 +1,280 @@
+#include "controls/uTZamListView.h"
+#include "support/arquivosTeste.h"
+#include "ui/main/janelaTeste.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+
+// The commands of the pop-up menu on one database, on temporary data folders.
+class TestComandos : public QObject, public TJanelaTeste
+{
+    Q_OBJECT
+
+public Q_SLOTS:
+    // The file browser stand-in: "Abrir Pasta" hands it the folder's address.
+    void abrirUrl(const QUrl &url) { FUrls.append(url); }
+
+private Q_SLOTS:
+    void initTestCase() { prepararAplicacao(); }
+    void init();
+    void cleanup() { limpar(); }
+
+    void novaBaseCopiaModelo();
+    void novaBaseNomeExistente();
+    void novaBaseNomesInseguros_data();
+    void novaBaseNomesInseguros();
+    void semLinhas();
+    void copiarParaMimDuasVezes();
+    void copiarParaMimCancelado();
+    void copiarParaMimSemArquivo();
+    void enviarNaoFazNada();
+    void abrirPasta();
+    void alterarPorta_data();
+    void alterarPorta();
+    void alterarPortaSemSelecao();
+
+private:
+    QString pastaBase(const QString &nome, const QString &pasta = "local") const
+    {
+        return dados(pasta) + "/ZAM_DADOS/" + nome;
+    }
+    QStringList copiasLocais(const QString &nome) const
+    {
+        return QDir(programa() + "/ZAM_DADOS/" + nome).entryList(QDir::Files, QDir::Name);
+    }
+
+    QList<QUrl> FUrls;
+};
+
+void TestComandos::init()
+{
+    preparar();
+    FUrls.clear();
+}
+
+void TestComandos::novaBaseCopiaModelo()
+{
+    criarBase("MODELO", 2048);
+    escreverArquivo(pastaBase("MODELO") + "/SYSTEM.DAT", "sistema");
+    criarBase("OUTRA");
+    abrir();
+    lista()->setSelectedIndex(0);
+    FDialogos->responderPergunta(true);
+    FDialogos->responderTexto(u"Nova São"_qs);
+    acao("mnNovaBase")->trigger();
+
+    QCOMPARE(FDialogos->chamadas[0].titulo, QString("Nova Base"));
+    QCOMPARE(FDialogos->chamadas[0].texto, QString("Copiar MODELO?"));
+    QCOMPARE(FDialogos->chamadas[1].prompt, QString("Nome"));
+    QCOMPARE(lerArquivo(pastaBase(u"Nova São"_qs) + "/ZAM.FDB"),
+             lerArquivo(pastaBase("MODELO") + "/ZAM.FDB"));
+    QCOMPARE(lerArquivo(pastaBase(u"Nova São"_qs) + "/SYSTEM.DAT"), QByteArray("sistema"));
+    QCOMPARE(linhas(), QStringList({"MODELO", u"Nova São"_qs, "OUTRA"}));
+    QCOMPARE(lista()->focusedIndex(), 1);
+    QVERIFY(erros().isEmpty());
+
+    // A model without SYSTEM.DAT: only the database is copied.
+    lista()->setSelectedIndex(2);
+    FDialogos->responderPergunta(true);
+    FDialogos->responderTexto(QString("TERCEIRA"));
+    acao("mnNovaBase")->trigger();
+    QVERIFY(QFile::exists(pastaBase("TERCEIRA") + "/ZAM.FDB"));
+    QVERIFY(!QFile::exists(pastaBase("TERCEIRA") + "/SYSTEM.DAT"));
+}
+
+void TestComandos::novaBaseNomeExistente()
+{
+    criarBase("MODELO", 100);
+    criarBase("EXISTE", 7);
+    abrir();
+    lista()->setSelectedIndex(1);
+    FDialogos->responderPergunta(true);
+    FDialogos->responderTexto(QString("EXISTE"));
+    acao("mnNovaBase")->trigger();
+    QVERIFY(erros().isEmpty());
+    QCOMPARE(QFileInfo(pastaBase("EXISTE") + "/ZAM.FDB").size(), 7);
+    QCOMPARE(linhas(), QStringList({"EXISTE", "MODELO"}));
+    QCOMPARE(lista()->focusedIndex(), 0);
+}
+
+void TestComandos::novaBaseNomesInseguros_data()
+{
+    QTest::addColumn<QString>("nome");
+    QTest::newRow("empty") << "";
+    QTest::newRow("blanks") << "   ";
+    QTest::newRow("slash") << "../fora";
+    QTest::newRow("backslash") << "a\\b";
+    QTest::newRow("dot dot") << "..";
+    QTest::newRow("colon") << "c:x";
+}
+
+void TestComandos::novaBaseNomesInseguros()
+{
+    QFETCH(QString, nome);
+    criarBase("MODELO");
+    abrir();
+    const QStringList antes =
+        QDir(FRaiz->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList dadosAntes =
+        QDir(dados() + "/ZAM_DADOS").entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    FDialogos->responderPergunta(true);
+    FDialogos->responderTexto(nome);
+    acao("mnNovaBase")->trigger();
+    QCOMPARE(erros().size(), 1);
+    QVERIFY2(erros().first().startsWith(u"Nome inválido"_qs), qPrintable(erros().first()));
+    QCOMPARE(QDir(FRaiz->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), antes);
+    QCOMPARE(QDir(dados() + "/ZAM_DADOS").entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             dadosAntes);
+}
+
+void TestComandos::semLinhas()
+{
+    abrir();
+    for (const char *nome : {"mnNovaBase", "mnCopiar", "mnAbrirPasta"})
+        acao(nome)->trigger();
+    QCOMPARE(erros(), QStringList(3, "Selecione um item."));
+}
+
+void TestComandos::copiarParaMimDuasVezes()
+{
+    criarBase("CLIENTE", 4096);
+    abrir();
+    for (int vez = 0; vez < 2; ++vez) {
+        lista()->setSelectedIndex(0);
+        FDialogos->responderPergunta(true);
+        acao("mnCopiar")->trigger();
+        if (vez == 0)
+            QTest::qWait(1100); // a new second for the time stamp of the earlier copy
+    }
+    QVERIFY(erros().isEmpty());
+    const QStringList copias = copiasLocais("CLIENTE");
+    QCOMPARE(copias.size(), 2);
+    QCOMPARE(copias.last(), QString("ZAM.FDB"));
+    QVERIFY2(QRegularExpression("^\\d{14}_ZAM\\.FDB$").match(copias.first()).hasMatch(),
+             qPrintable(copias.first()));
+    QCOMPARE(lerArquivo(programa() + "/ZAM_DADOS/CLIENTE/ZAM.FDB"), QByteArray(4096, '\0'));
+    QCOMPARE(combo()->currentIndex(), 0);
+    QCOMPARE(FDialogos->chamadas[0].titulo, QString("Copiar Base"));
+}
+
+void TestComandos::copiarParaMimCancelado()
+{
+    criarBase("CLIENTE");
+    escreverArquivo(pastaBase("CLIENTE") + "/ZAM.FDB", QByteArray(64 * 1024 * 1024, 'z'));
+    QVERIFY(QDir().mkpath(programa() + "/ZAM_DADOS/CLIENTE"));
+    escreverArquivo(programa() + "/ZAM_DADOS/CLIENTE/ZAM.FDB", "anterior");
+    abrir();
+    lista()->setSelectedIndex(0);
+    FDialogos->responderPergunta(true);
+    TCancelador cancelador(FForm.get(), 0);
+    acao("mnCopiar")->trigger();
+
+    QVERIFY(cancelador.viuDialogo);
+    // Nothing cut short is left, and the earlier copy is back under its own name.
+    QCOMPARE(copiasLocais("CLIENTE"), QStringList{"ZAM.FDB"});
+    QCOMPARE(lerArquivo(programa() + "/ZAM_DADOS/CLIENTE/ZAM.FDB"), QByteArray("anterior"));
+    QVERIFY(erros().isEmpty());
+}
+
+void TestComandos::copiarParaMimSemArquivo()
+{
+    criarBase("CLIENTE");
+    abrir();
+    QVERIFY(QFile::remove(pastaBase("CLIENTE") + "/ZAM.FDB"));
+    lista()->setSelectedIndex(0);
+    FDialogos->responderPergunta(true);
+    acao("mnCopiar")->trigger();
+    // A text ending in a quote gets no full stop.
+    QCOMPARE(erros(), QStringList(u"Arquivo não encontrado: \"%1\""_qs.arg(pastaBase("CLIENTE") +
+                                                                           "/ZAM.FDB")));
+    QVERIFY(!QFileInfo::exists(programa() + "/ZAM_DADOS"));
+}
+
+void TestComandos::enviarNaoFazNada()
+{
+    criarBase("A");
+    abrir();
+    const QByteArray catalogo = lerArquivo(dados() + "/ZamDados.csv");
+    acao("mnEnviar")->trigger();
+    QCOMPARE(FDialogos->chamadas.size(), size_t(1));
+    QCOMPARE(FDialogos->chamadas[0].texto, QString("Funcionalidade em Desenvolvimento"));
+    QCOMPARE(FDialogos->chamadas[0].titulo, QString("ZamDados"));
+    QCOMPARE(FDialogos->chamadas[0].icone, TIconeDialogo::Nenhum);
+    QCOMPARE(lerArquivo(dados() + "/ZamDados.csv"), catalogo);
+    QCOMPARE(linhas(), QStringList{"A"});
+}
+
+void TestComandos::abrirPasta()
+{
+    criarBase("CLIENTE");
+    abrir();
+    QDesktopServices::setUrlHandler("file", this, "abrirUrl");
+    const auto fim = qScopeGuard([] { QDesktopServices::unsetUrlHandler("file"); });
+    teclar(Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(FUrls, QList<QUrl>{QUrl::fromLocalFile(pastaBase("CLIENTE"))});
+    QVERIFY(erros().isEmpty());
+
+    QVERIFY(QDir(pastaBase("CLIENTE")).removeRecursively());
+    acao("mnAbrirPasta")->trigger();
+    QCOMPARE(erros().size(), 1);
+    QVERIFY2(erros().first().contains(pastaBase("CLIENTE")), qPrintable(erros().first()));
+}
+
+void TestComandos::alterarPorta_data()
+{
+    QTest::addColumn<std::optional<QString>>("resposta");
+    QTest::addColumn<uint>("porta");
+    QTest::addColumn<QString>("erro");
+    const QString invalida = u"Porta inválida. Informe um número 3050, 3055, etc."_qs;
+    QTest::newRow("3055") << std::optional<QString>("3055") << 3055u << "";
+    QTest::newRow("leading blank") << std::optional<QString>(" 3056") << 3056u << "";
+    QTest::newRow("-1") << std::optional<QString>("-1") << 4294967295u << "";
+    QTest::newRow("0") << std::optional<QString>("0") << 3050u << invalida;
+    QTest::newRow("abc") << std::optional<QString>("abc") << 3050u << invalida;
+    QTest::newRow("empty") << std::optional<QString>("") << 3050u << invalida;
+    QTest::newRow("trailing blank") << std::optional<QString>("3055 ") << 3050u << invalida;
+    QTest::newRow("beyond 32 bits") << std::optional<QString>("4294967296") << 3050u << invalida;
+    QTest::newRow("cancel") << std::optional<QString>() << 3050u << "";
+}
+
+void TestComandos::alterarPorta()
+{
+    QFETCH(std::optional<QString>, resposta);
+    QFETCH(uint, porta);
+    QFETCH(QString, erro);
+    criarBase("CLIENTE");
+    escreverArquivo(programa() + "/zamcon.ini", "[SERVIDOR]\r\nPORTA=3050\r\n");
+    abrir();
+    lista()->setSelectedIndex(0);
+    FDialogos->responderTexto(resposta);
+    acao("mnAlterarPorta")->trigger();
+
+    QCOMPARE(FDialogos->chamadas[0].titulo, QString("Alterar Porta do Firebird"));
+    QCOMPARE(FDialogos->chamadas[0].prompt, QString("Informe a Nova Porta para a Base CLIENTE"));
+    QCOMPARE(FDialogos->chamadas[0].inicial, QString("3050"));
+    QCOMPARE(erros(), erro.isEmpty() ? QStringList() : QStringList{erro});
+    QCOMPARE(lista()->item(0).SubItems.at(0), QString::number(porta));
+    QVERIFY(
+        lerArquivo(dados() + "/ZamDados.csv").endsWith("," + QByteArray::number(porta) + "\r\n"));
+    // Only a refused answer leaves Entrar hidden.
+    QCOMPARE(botao("btnEntrar")->isVisible(), erro.isEmpty());
+}
+
+void TestComandos::alterarPortaSemSelecao()
+{
+    criarBase("CLIENTE");
+    abrir();
+    lista()->setSelectedIndex(-1);
+    acao("mnAlterarPorta")->trigger();
+    QCOMPARE(erros(), QStringList{"Selecione uma base de dados."});
+    QCOMPARE(selecionada(), -1);
+}
+
+QTEST_MAIN(TestComandos)
+#include "tst_comandos.moc"

@@ -197,6 +197,10 @@ void TForm1::criarControles()
     ZamListView1->ZamOrdenarColumnClick = true;
     ZamListView1->ZamAgruparColumnClick = false;
     ZamListView1->DesabilitarBusca = true;
+    // A header click that cannot sort (a cell that is no valid date or number) tells why.
+    ZamListView1->OnErro = [this](const std::exception &erro) {
+        mostrarErro(this, QString::fromUtf8(erro.what()));
+    };
     ZamListView1->OnCustomDrawItem = [this](int linha, QFont &fonte) {
         fonte.setBold(!iniFolderName.isEmpty() &&
                       ZamListView1->item(linha).Caption == iniFolderName);

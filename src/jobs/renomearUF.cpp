@@ -46,8 +46,13 @@ void TRenomearPastasParaUF::setListItem(TZamDadosItemPtr registro)
     ++FInstanceCount;
 }
 
-std::optional<QString> TRenomearPastasParaUF::sufixoPara(const QString &nome, const QString &uf)
+std::optional<QString> TRenomearPastasParaUF::sufixoPara(const QString &nome, const QString &ufLida)
 {
+    // The column is CHAR: the server pads the code with blanks to the column's length, and
+    // an empty code arrives as blanks only. The padding is not part of the code.
+    QString uf = ufLida;
+    while (uf.endsWith(u' '))
+        uf.chop(1);
     if (uf.isEmpty())
         return std::nullopt;
     const QString codigo = maiusculasAsc(uf);

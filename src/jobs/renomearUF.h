@@ -20,7 +20,8 @@ public:
     static int getInstanceCount() { return FInstanceCount.load(); }
 
     // The suffix for a folder name and a state code; nothing when the name carries it
-    // already or the code is empty. Fails for a code that cannot be part of a folder name.
+    // already or the code is empty. Blanks at the end of the code are the padding of a CHAR
+    // column and are dropped first. Fails for a code that cannot be part of a folder name.
     static std::optional<QString> sufixoPara(const QString &nome, const QString &uf);
 
 protected:

@@ -133,9 +133,12 @@ QPushButton *criarBotao(QWidget *pai, const char *nome, const QString &texto, in
 
 void TZamComboBox::hidePopup()
 {
+    // Qt also calls this when the box is disabled or hidden: only a list that was open closes.
+    const bool aberta = view()->isVisible();
     QComboBox::hidePopup();
     // The line picked is only set once the popup is gone; tell afterwards.
-    QTimer::singleShot(0, this, &TZamComboBox::listaFechada);
+    if (aberta)
+        QTimer::singleShot(0, this, &TZamComboBox::listaFechada);
 }
 
 // ---- TForm1: creation ----
@@ -496,7 +499,8 @@ void TForm1::ComboBox1Select()
     const bool remotoComCatalogo = ehRemotoComCatalogo();
     carregarPasta();
     Edit1->setFocus();
-    btnAtualizar->setEnabled(!remotoComCatalogo);
+    FAtualizarPermitido = !remotoComCatalogo;
+    btnAtualizar->setEnabled(FAtualizarPermitido);
     mnCopiar->setEnabled(remotoComCatalogo);
 }
 
@@ -574,6 +578,8 @@ void TForm1::habilitarControles(bool enabled)
     for (QWidget *controle : std::initializer_list<QWidget *>{
              ComboBox1, Edit1, btnAtualizar, btnOpcoes, btnEntrar, btnUltimaBase, btnCancelar})
         controle->setEnabled(enabled);
+    // Unlocking keeps a network folder shown from its catalogue alone.
+    btnAtualizar->setEnabled(enabled && FAtualizarPermitido);
 }
 
 // ---- the list ----

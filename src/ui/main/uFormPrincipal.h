@@ -150,6 +150,8 @@ private:
     bool FMostrado = false;
     bool FPerguntando = false;
     int FLinkX = 361;
+    // Whether the folder shown may be refreshed (not a network folder with a catalogue).
+    bool FAtualizarPermitido = true;
 
     QWidget *FPainelTopo = nullptr;
     QWidget *FPainelBase = nullptr;

@@ -9,6 +9,7 @@
 #include "platform/caminhos.h"
 #include "platform/dialogos.h"
 #include "platform/erros.h"
+#include "sql/uFormSQL.h"
 
 #include <QApplication>
 #include <QCollator>
@@ -300,7 +301,7 @@ void TForm1::criarMenu()
     btnOpcoes->setMenu(PopupMenu1);
 
     // The commands still to come are shown, but cannot be chosen yet.
-    mnExecutarSQL->setEnabled(false);
+    connect(mnExecutarSQL, &QAction::triggered, this, protegido(this, &TForm1::mnExecutarSQLClick));
     connect(mnTestarZamdef, &QAction::triggered, this, protegido(this, &TForm1::Button7Click));
     connect(mnColetarQtdTrabalhadores, &QAction::triggered, this,
             protegido(this, &TForm1::mnColetarQtdTrabalhadoresClick));
@@ -929,4 +930,19 @@ void TForm1::Button7Click()
     auto *trabalhador = new TZamdefTestAllThread(*this);
     trabalhador->errorListBox = ListBox1;
     trabalhador->start();
+}
+
+// ---- SQL in every database ----
+
+void TForm1::mnExecutarSQLClick()
+{
+    // Every database of the catalogue, whatever the list shows.
+    std::vector<TZamDadosItemPtr> registros;
+    if (FZamDadosList) {
+        const auto &itens = FZamDadosList->items();
+        registros.assign(itens.cbegin(), itens.cend());
+    }
+    TForm2 janela(this);
+    janela.setPaths(registros);
+    janela.exec();
 }

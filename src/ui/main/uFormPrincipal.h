@@ -103,6 +103,7 @@ public Q_SLOTS:
     void mnColetarVersaoTabdefClick();
     void mnRenomearPastasParaUFClick();
     void Button7Click();
+    void mnExecutarSQLClick();
 
 protected:
     bool eventFilter(QObject *objeto, QEvent *evento) override;

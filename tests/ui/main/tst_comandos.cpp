@@ -1,14 +1,18 @@
 #include "controls/uTZamListView.h"
+#include "sql/uFormSQL.h"
 #include "support/arquivosTeste.h"
 #include "ui/main/janelaTeste.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 // The commands of the pop-up menu on one database, on temporary data folders.
@@ -38,6 +42,7 @@ private Q_SLOTS:
     void alterarPorta_data();
     void alterarPorta();
     void alterarPortaSemSelecao();
+    void executarSqlComTodasAsBases();
 
 private:
     QString pastaBase(const QString &nome, const QString &pasta = "local") const
@@ -274,6 +279,31 @@ void TestComandos::alterarPortaSemSelecao()
     acao("mnAlterarPorta")->trigger();
     QCOMPARE(erros(), QStringList{"Selecione uma base de dados."});
     QCOMPARE(selecionada(), -1);
+}
+
+void TestComandos::executarSqlComTodasAsBases()
+{
+    criarBase("ALFA");
+    criarBase("BETA");
+    abrir();
+    filtroEdit()->setText("ALF");
+    QCOMPARE(linhas(), QStringList{"ALFA"});
+    QStringList bases;
+    bool modal = false;
+    QTimer::singleShot(0, this, [&]() {
+        auto *janela = qobject_cast<TForm2 *>(QApplication::activeModalWidget());
+        if (!janela)
+            return;
+        modal = janela->isModal() && janela->parent() == FForm.get();
+        for (const TZamDadosItemPtr &registro : janela->paths())
+            bases.append(registro->Getnome());
+        janela->close();
+    });
+    acao("mnExecutarSQL")->trigger();
+    QVERIFY(modal);
+    bases.sort();
+    // All databases of the catalogue, whatever the list shows.
+    QCOMPARE(bases, QStringList({"ALFA", "BETA"}));
 }
 
 QTEST_MAIN(TestComandos)

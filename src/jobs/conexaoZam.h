@@ -25,7 +25,7 @@ enum class TTipoCampoZam {
     Flutuante, // FLOAT, DOUBLE PRECISION
     Data,      // DATE: "yyyy-mm-dd"
     Hora,      // TIME: "hh:mm:ss.zzzz"
-    DataHora,  // TIMESTAMP: "yyyy-mm-dd hh:mm:ss.zzzz"
+    DataHora,  // TIMESTAMP: "31-JAN-2024 13:45:06.7890", just the date at midnight
     Booleano,  // BOOLEAN: "TRUE" / "FALSE"
     Blob,      // BLOB, its contents as text
     Outro

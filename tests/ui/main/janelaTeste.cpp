@@ -23,6 +23,7 @@ void TJanelaTeste::prepararAplicacao()
 void TJanelaTeste::preparar()
 {
     FRaiz = std::make_unique<QTemporaryDir>();
+    QVERIFY(FRaiz->isValid());
     QVERIFY(QDir().mkpath(programa()));
     QVERIFY(QDir().mkpath(dados() + "/ZAM_DADOS"));
     copiarZam7(programa());
@@ -133,4 +134,9 @@ QStringList TJanelaTeste::erros() const
 QByteArray TJanelaTeste::zamcon() const
 {
     return lerArquivo(programa() + "/zamcon.ini");
+}
+
+bool TJanelaTeste::zam7NaoIniciado() const
+{
+    return esperarRegistroZam7(registro(), 1, 1500).empty();
 }

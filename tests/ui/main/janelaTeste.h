@@ -47,6 +47,8 @@ public:
     // The stand-in's record of its starts.
     QString registro() const { return FRaiz->path() + "/zam7.txt"; }
     QByteArray zamcon() const;
+    // No start of the stand-in is recorded, also after the time one would take to show.
+    bool zam7NaoIniciado() const;
 
 protected:
     std::unique_ptr<QTemporaryDir> FRaiz;

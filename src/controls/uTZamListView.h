@@ -115,7 +115,7 @@ bool EhNumero(const QString &texto);
 // The ASCII digits of texto, in order.
 QString SomenteDigitos(const QString &texto);
 // Throws EZamListView for a cell shaped as a date that is no date (31/02/2017), and for a
-// number cell whose digits are none or exceed 2147483647.
+// number cell whose digits are none or exceed the 64-bit range.
 QString ChaveOrdenacao(const QString &texto);
 
 // Report-style list: rows under columns, optionally under collapsible group headers. Rows,

@@ -52,11 +52,12 @@ void TColetarThread::relatarErro(const QString &mensagem)
 void TColetarThread::publicar()
 {
     FJanela.definirCelula(FRegistro, FColeta->coluna, FResultado);
-    if (FColeta->concluida)
+    if (FResultado != pendente)
+        ++FColeta->respondidas;
+    if (FColeta->concluida || FColeta->respondidas < FJanela.totalDeLinhas())
         return;
     // A row whose cell is still missing or "?" is pending.
-    const std::vector<TZamDadosItemPtr> registros = FJanela.registrosDaLista();
-    for (const TZamDadosItemPtr &registro : registros) {
+    for (const TZamDadosItemPtr &registro : FJanela.registrosDaLista()) {
         const std::optional<QString> texto = FJanela.celula(registro, FColeta->coluna);
         if (!texto || *texto == pendente)
             return;

@@ -18,6 +18,8 @@ struct TColeta
     QString tituloConcluida;
     QString mensagemConcluida;
     int coluna = -1;
+    // Answers published so far; the rows are looked at only once there can be enough.
+    int respondidas = 0;
     bool concluida = false;
 };
 

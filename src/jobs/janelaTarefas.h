@@ -17,8 +17,9 @@ public:
     virtual ~IJanelaTarefas() = default;
 
     virtual QWidget *janela() = 0;
-    // The records of the rows shown, in row order.
+    // The records of the rows shown, in row order, and how many there are.
     virtual std::vector<TZamDadosItemPtr> registrosDaLista() const = 0;
+    virtual int totalDeLinhas() const = 0;
 
     // Appends a right-aligned column as wide as the one to its left; returns its index.
     virtual int adicionarColuna(const QString &titulo) = 0;

@@ -75,6 +75,8 @@ void TRenomearPastasParaUF::Execute()
                 sufixoPara(FRegistro->Getnome(), consulta.campoTexto(0))) {
             sufixo = *novo;
             newPath = FRegistro->compartilhamento() + sufixo;
+            // A server on Windows keeps an attached database's folder from being renamed.
+            consulta.Release();
             naInterface([this]() { renomear(); });
         }
     } catch (...) {
@@ -127,8 +129,9 @@ void iniciarRenomearPastasParaUF(IJanelaTarefas &janela)
         trabalhador->aoTerminar([&janela]() {
             if (TRenomearPastasParaUF::getInstanceCount() > 0)
                 return;
+            // The window is unlocked also when the refresh fails.
+            const auto desbloquear = qScopeGuard([&janela]() { janela.habilitarControles(true); });
             janela.atualizar();
-            janela.habilitarControles(true);
         });
         trabalhador->start();
     }

@@ -13,7 +13,7 @@ QString juntarCaminho(const QString &base, const QString &nome);
 QString caminhoLocal(const QString &caminho);
 
 // Whether a text can be the name of one folder on every system that shares these folders:
-// not empty once trimmed, no path separator, not "." or "..", no control character, none of
+// not empty once trimmed, no path separator, no ".." anywhere, no control character, none of
 // the characters Windows refuses in names (< > : " / \ | ? *), no final blank or dot, and
 // no device name such as CON or COM1.
 bool nomePastaValido(const QString &nome);

@@ -158,6 +158,9 @@ TForm1::TForm1(const QString &pastaPrograma, const QStringList &argumentos, QWid
 
 TForm1::~TForm1()
 {
+    // Destroying the children moves the focus: nothing of that may reach this window now.
+    qApp->removeEventFilter(this);
+    disconnect(qApp, nullptr, this, nullptr);
     if (Form1 == this)
         Form1 = nullptr;
 }
@@ -300,7 +303,6 @@ void TForm1::criarMenu()
     mnAlterarPorta = item("mnAlterarPorta", QStringLiteral("Alterar Porta"), QString());
     btnOpcoes->setMenu(PopupMenu1);
 
-    // The commands still to come are shown, but cannot be chosen yet.
     connect(mnExecutarSQL, &QAction::triggered, this, protegido(this, &TForm1::mnExecutarSQLClick));
     connect(mnTestarZamdef, &QAction::triggered, this, protegido(this, &TForm1::Button7Click));
     connect(mnColetarQtdTrabalhadores, &QAction::triggered, this,
@@ -608,10 +610,17 @@ void TForm1::encherLinhas(const std::vector<TZamDadosItemPtr> &registros)
     for (const TZamDadosItemPtr &registro : registros)
         linhas.push_back(linhaDoRegistro(registro, TZamListItem(), formato, celulasDe(registro)));
 
+    // The bracket closes in every case; its re-sort may fail (a cell of the sorted column
+    // that is no valid date or number), and that error goes on to the error box.
     ZamListView1->BeginUpdateZam(int(registros.size()));
-    const auto fim = qScopeGuard([this]() { ZamListView1->EndUpdateZam(); });
-    ZamListView1->clearItems();
-    ZamListView1->addItems(std::move(linhas));
+    try {
+        ZamListView1->clearItems();
+        ZamListView1->addItems(std::move(linhas));
+    } catch (...) {
+        ZamListView1->EndUpdateZam();
+        throw;
+    }
+    ZamListView1->EndUpdateZam();
 }
 
 void TForm1::preencherLinha(const TZamDadosItemPtr &registro, int linha)
@@ -732,6 +741,9 @@ bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift)
         mostrarEntrar();
         return true;
     }
+    // While the window is locked for a job, the menu's commands are out of reach too.
+    if ((shift & Qt::ControlModifier) && !btnOpcoes->isEnabled())
+        return false;
     if (shift & Qt::ControlModifier) {
         const std::pair<int, QAction *> atalhos[] = {{Qt::Key_N, mnNovaBase},
                                                      {Qt::Key_C, mnCopiar},
@@ -927,8 +939,11 @@ void TForm1::Button7Click()
         setTabOrder(ListBox1, ZamListView1);
     }
     ListBox1->clear();
+    // One run at a time: each ends every running main application.
+    mnTestarZamdef->setEnabled(false);
     auto *trabalhador = new TZamdefTestAllThread(*this);
     trabalhador->errorListBox = ListBox1;
+    trabalhador->aoTerminar([this]() { mnTestarZamdef->setEnabled(true); });
     trabalhador->start();
 }
 

@@ -93,6 +93,8 @@ void TestAutoteste::aguardarFim(int inicios)
 {
     QTRY_COMPARE_WITH_TIMEOUT(int(lerRegistroZam7(registro()).size()), inicios, 30000);
     QTRY_COMPARE_WITH_TIMEOUT(TTrabalhador::emExecucao(), 0, 15000);
+    // The entry comes back once the run's end handler has run.
+    QTRY_VERIFY(acao("mnTestarZamdef")->isEnabled());
 }
 
 void TestAutoteste::testaTodasDaPrimeira()
@@ -104,6 +106,8 @@ void TestAutoteste::testaTodasDaPrimeira()
     acao("mnTestarZamdef")->trigger();
     QVERIFY(listaErros());
     QCOMPARE(listaErros()->width(), 212);
+    // One run at a time.
+    QVERIFY(!acao("mnTestarZamdef")->isEnabled());
 
     aguardarFim(4);
     QCOMPARE(bancosIniciados(), QStringList({"BASE1", "BASE2", "BASE3", "BASE4"}));

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,6 +41,7 @@ private Q_SLOTS:
     void listaEmOrdemComTotais();
     void catalogoVazio();
     void filtro();
+    void ordenarColunaQueFalha();
     void setas();
     void setasEmListaVazia();
     void negritoSoComMesmaCaixa();
@@ -193,6 +195,23 @@ void TestFormPrincipal::filtro()
     QCOMPARE(lista()->count(), 0);
     filtroEdit()->clear();
     QCOMPARE(linhas(), QStringList({"ABC", "ba", "xAbx"}));
+}
+
+void TestFormPrincipal::ordenarColunaQueFalha()
+{
+    // "," looks like a number without digits: no sort key can be made for it.
+    criarBase(",");
+    criarBase("A");
+    abrir();
+    QHeaderView *cabecalho = lista()->header();
+    QTest::mouseClick(cabecalho->viewport(), Qt::LeftButton, {},
+                      QPoint(cabecalho->sectionPosition(0) + 5, cabecalho->height() / 2));
+    QCOMPARE(erros(), QStringList{"'' is not a valid integer value."});
+    // Every refill sorts by that column again: it fails the same way, and the rows are there.
+    filtroEdit()->setText(",");
+    QCOMPARE(erros().size(), 2);
+    QCOMPARE(linhas(), QStringList{","});
+    QVERIFY(FForm->isVisible());
 }
 
 void TestFormPrincipal::setas()

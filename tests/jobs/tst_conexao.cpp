@@ -25,17 +25,6 @@ QString falhaDoOpen(TConsultaZam &consulta)
     return QString();
 }
 
-// A port on 127.0.0.1 where nothing listens.
-quint16 portaSemServidor()
-{
-    QTcpServer servidor;
-    if (!servidor.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    const quint16 porta = servidor.serverPort();
-    servidor.close();
-    return porta;
-}
-
 } // namespace
 
 class TstConexao : public QObject

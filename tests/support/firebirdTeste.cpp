@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTcpServer>
 #include <QThread>
 #include <mutex>
 #include <stdexcept>
@@ -533,4 +534,14 @@ TZamDadosItemPtr TPastaDadosTeste::registro(const QString &nome) const
     item->Setnome(nome);
     item->Setporta(TServidorFirebirdTeste::instancia().porta());
     return item;
+}
+
+quint16 portaSemServidor()
+{
+    QTcpServer servidor;
+    if (!servidor.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    const quint16 porta = servidor.serverPort();
+    servidor.close();
+    return porta;
 }

@@ -49,6 +49,9 @@ private:
     std::unique_ptr<QTemporaryDir> FPastaPropria;
 };
 
+// A port on 127.0.0.1 where nothing listens (0 when none could be found).
+quint16 portaSemServidor();
+
 // Fails the current test function when the server is not there.
 #define ZAM_EXIGIR_FIREBIRD()                                                                      \
     QVERIFY2(TServidorFirebirdTeste::instancia().ativo(),                                          \

@@ -45,17 +45,6 @@ const QStringList todosControles = {"ComboBox1", "Edit1",         "btnAtualizar"
                                     "btnEntrar", "btnUltimaBase", "btnCancelar"};
 constexpr int limiteTarefaMs = 60000;
 
-// A port on 127.0.0.1 where nothing listens.
-quint16 portaSemServidor()
-{
-    QTcpServer servidor;
-    if (!servidor.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    const quint16 porta = servidor.serverPort();
-    servidor.close();
-    return porta;
-}
-
 // What the database answers a worker that fails: the text its row or its box must show.
 QString falhaDoOpen(const TZamDadosItem &registro, const QString &sql)
 {

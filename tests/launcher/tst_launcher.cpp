@@ -13,8 +13,8 @@ private Q_SLOTS:
     void init();
     void nomeDaPasta_data();
     void nomeDaPasta();
-    void semArquivoUsaPadroes();
-    void portaLidaSemConversao();
+    void leituras_data();
+    void leituras();
     void gravarMantemOResto();
     void gravarCriaArquivo();
     void gravarFalhaNomeiaArquivo();
@@ -30,6 +30,7 @@ private:
 void TestLauncher::init()
 {
     FPasta = std::make_unique<QTemporaryDir>();
+    QVERIFY(FPasta->isValid());
 }
 
 TZamDadosItemPtr TestLauncher::registro(const QString &compartilhamento, const QString &caminho,
@@ -72,20 +73,29 @@ void TestLauncher::nomeDaPasta()
     QTEST(TZamcon::nomeDaPasta(caminho), "nome");
 }
 
-void TestLauncher::semArquivoUsaPadroes()
+void TestLauncher::leituras_data()
 {
-    const TZamcon zamcon(arquivo());
-    QCOMPARE(zamcon.lerUltimaBase(), QString());
-    QCOMPARE(zamcon.lerPortaPadrao(), QString("3055"));
+    QTest::addColumn<QByteArray>("conteudo");
+    QTest::addColumn<QString>("porta");
+    QTest::addColumn<QString>("ultimaBase");
+    QTest::newRow("no file") << QByteArray() << "3055"
+                             << "";
+    QTest::newRow("names in any case, port not converted")
+        << QByteArray("[servidor]\r\nPorta=30x\r\n[Zam]\r\nCAMINHO=c:\\z\\ABC\\ZAM.FDB\r\n")
+        << "30x"
+        << "ABC";
+    QTest::newRow("sections without the keys") << QByteArray("[SERVIDOR]\r\n[ZAM]\r\n") << "3055"
+                                               << "";
 }
 
-void TestLauncher::portaLidaSemConversao()
+void TestLauncher::leituras()
 {
-    escreverArquivo(arquivo(),
-                    "[servidor]\r\nPorta=30x\r\n[Zam]\r\nCAMINHO=c:\\z\\ABC\\ZAM.FDB\r\n");
+    QFETCH(QByteArray, conteudo);
+    if (!conteudo.isEmpty())
+        escreverArquivo(arquivo(), conteudo);
     const TZamcon zamcon(arquivo());
-    QCOMPARE(zamcon.lerPortaPadrao(), QString("30x"));
-    QCOMPARE(zamcon.lerUltimaBase(), QString("ABC"));
+    QTEST(zamcon.lerPortaPadrao(), "porta");
+    QTEST(zamcon.lerUltimaBase(), "ultimaBase");
 }
 
 void TestLauncher::gravarMantemOResto()

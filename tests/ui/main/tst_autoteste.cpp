@@ -25,8 +25,8 @@ private Q_SLOTS:
     void cleanup();
 
     void testaTodasDaPrimeira();
-    void aPartirDaQuintaComSim();
-    void quintaComNaoNaoInicia();
+    void aPartirDaQuinta_data();
+    void aPartirDaQuinta();
     void janelaAguardeDeOutroPrograma();
     void zam7AusenteParaOTeste();
     void listaVaziaRecusada();
@@ -118,30 +118,34 @@ void TestAutoteste::testaTodasDaPrimeira()
     QVERIFY(FDialogos->chamadas.empty());
 }
 
-void TestAutoteste::aPartirDaQuintaComSim()
+void TestAutoteste::aPartirDaQuinta_data()
 {
+    QTest::addColumn<bool>("resposta");
+    QTest::addColumn<QStringList>("testadas");
+    QTest::newRow("yes") << true << QStringList{"BASE5", "BASE6"};
+    QTest::newRow("no") << false << QStringList();
+}
+
+void TestAutoteste::aPartirDaQuinta()
+{
+    QFETCH(bool, resposta);
+    QFETCH(QStringList, testadas);
     criarBases(6);
     abrir();
     lista()->setSelectedIndex(4);
-    FDialogos->responderPergunta(true);
+    FDialogos->responderPergunta(resposta);
     acao("mnTestarZamdef")->trigger();
     QCOMPARE(FDialogos->chamadas[0].titulo, QString("Iniciar"));
     QCOMPARE(FDialogos->chamadas[0].texto,
              u"O item selecionado não é o primeiro. Deseja Continuar?"_qs);
-    aguardarFim(2);
-    QCOMPARE(bancosIniciados(), QStringList({"BASE5", "BASE6"}));
+    if (!resposta) {
+        QVERIFY(zam7NaoIniciado());
+        QVERIFY(!listaErros());
+        return;
+    }
+    aguardarFim(int(testadas.size()));
+    QCOMPARE(bancosIniciados(), testadas);
     QCOMPARE(errosListados(), QStringList());
-}
-
-void TestAutoteste::quintaComNaoNaoInicia()
-{
-    criarBases(5);
-    abrir();
-    lista()->setSelectedIndex(4);
-    FDialogos->responderPergunta(false);
-    acao("mnTestarZamdef")->trigger();
-    QVERIFY(zam7NaoIniciado());
-    QVERIFY(!listaErros());
 }
 
 void TestAutoteste::janelaAguardeDeOutroPrograma()

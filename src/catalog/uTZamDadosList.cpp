@@ -3,6 +3,7 @@
 #include "platform/arquivoTexto.h"
 #include "platform/caminhos.h"
 #include "platform/erros.h"
+#include "platform/textoAsc.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -10,17 +11,6 @@
 namespace {
 
 const QString duplicados = QStringLiteral("Duplicates not allowed");
-
-// Only the letters A to Z change; every other character keeps its code.
-QString minusculasAsc(const QString &texto)
-{
-    QString resultado = texto;
-    for (QChar &c : resultado) {
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + (u'a' - u'A'));
-    }
-    return resultado;
-}
 
 bool ehBrancoOuControle(QChar c)
 {

@@ -3,7 +3,7 @@
 #include "platform/arquivoTexto.h"
 #include "platform/erros.h"
 
-#include <firebird/Interface.h>
+#include "jobs/statusFirebird.h"
 
 #include <QStringList>
 #include <QTcpSocket>
@@ -15,18 +15,11 @@ using namespace Firebird;
 
 namespace {
 
-// The client library's entry point is process-wide and may be used from any thread.
-IMaster *mestre()
-{
-    static IMaster *const valor = fb_get_master_interface();
-    return valor;
-}
-
 // The library's text for a failure: one line per message of the status vector.
 QString textoDoStatus(IStatus *status)
 {
     char texto[4096];
-    mestre()->getUtilInterface()->formatStatus(texto, sizeof texto, status);
+    mestreFirebird()->getUtilInterface()->formatStatus(texto, sizeof texto, status);
     // Server texts carry names as the server got them: file names in UTF-8, table and
     // column names in the connection's Windows-1252.
     const QByteArray bytes(texto);
@@ -47,20 +40,6 @@ QString textoDoStatus(IStatus *status)
 {
     throw EZamErro(textoDoStatus(falha.getStatus()));
 }
-
-// A status object of its own for a sequence of calls on this thread; a failing call throws
-// FbException.
-class TStatus : public ThrowStatusWrapper
-{
-public:
-    TStatus()
-        : ThrowStatusWrapper(mestre()->getStatus())
-    {
-    }
-    ~TStatus() { status->dispose(); }
-    TStatus(const TStatus &) = delete;
-    TStatus &operator=(const TStatus &) = delete;
-};
 
 TTipoCampoZam tipoDoCampo(unsigned tipoSql, int escala)
 {
@@ -189,9 +168,9 @@ void TConsultaZam::Open()
     FAtiva = true;
     try {
         verificarHostResponde(FStringConnection);
-        TStatus estado;
-        TStatus *status = &estado;
-        IUtil *util = mestre()->getUtilInterface();
+        TStatusFirebird estado;
+        TStatusFirebird *status = &estado;
+        IUtil *util = mestreFirebird()->getUtilInterface();
 
         IXpbBuilder *dpb = util->getXpbBuilder(status, IXpbBuilder::DPB, nullptr, 0);
         try {
@@ -201,7 +180,7 @@ void TConsultaZam::Open()
             dpb->insertString(status, isc_dpb_password, senha.toUtf8().constData());
             dpb->insertString(status, isc_dpb_lc_ctype, conjuntoCaracteres.toUtf8().constData());
             dpb->insertInt(status, isc_dpb_connect_timeout, tempoLimiteConexao);
-            IProvider *provedor = mestre()->getDispatcher();
+            IProvider *provedor = mestreFirebird()->getDispatcher();
             try {
                 FAttachment =
                     provedor->attachDatabase(status, FStringConnection.toUtf8().constData(),
@@ -305,8 +284,8 @@ void TConsultaZam::buscar()
         return;
     QByteArray linha(int(FTamanhoLinha), '\0');
     try {
-        TStatus estado;
-        TStatus *status = &estado;
+        TStatusFirebird estado;
+        TStatusFirebird *status = &estado;
         if (FCursor->fetchNext(status, linha.data()) == IStatus::RESULT_OK)
             FLinhas.push_back(linha);
         else
@@ -412,7 +391,7 @@ void TConsultaZam::Release() noexcept
 {
     // Each step is tried whatever the one before did: a broken connection must still give
     // back every object. The transaction only read, so rolling it back loses nothing.
-    IStatus *bruto = mestre()->getStatus();
+    IStatus *bruto = mestreFirebird()->getStatus();
     {
         CheckStatusWrapper status(bruto);
         if (FCursor) {

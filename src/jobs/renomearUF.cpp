@@ -5,22 +5,13 @@
 #include "platform/caminhos.h"
 #include "platform/dialogos.h"
 #include "platform/erros.h"
+#include "platform/textoAsc.h"
 
 #include <QFileInfo>
 
 namespace {
 
 const QString titulo = QStringLiteral("Renomear Pastas para UF");
-
-QString maiusculasAsc(const QString &texto)
-{
-    QString resultado = texto;
-    for (QChar &c : resultado) {
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - (u'a' - u'A'));
-    }
-    return resultado;
-}
 
 // The first name not taken: the wanted one, then "<name> (2)", "<name> (3)", ...
 QString nomeLivre(const QString &desejado)

@@ -1,6 +1,7 @@
 #include "support/firebirdTeste.h"
 
-#include <firebird/Interface.h>
+#include "jobs/conexaoZam.h"
+#include "jobs/statusFirebird.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,31 +20,10 @@ using namespace Firebird;
 
 namespace {
 
-const QString usuario = QStringLiteral("KTRWVB");
-const QString senha = QStringLiteral("qxv");
-
-IMaster *mestre()
-{
-    static IMaster *const valor = fb_get_master_interface();
-    return valor;
-}
-
-class TStatus : public ThrowStatusWrapper
-{
-public:
-    TStatus()
-        : ThrowStatusWrapper(mestre()->getStatus())
-    {
-    }
-    ~TStatus() { status->dispose(); }
-    TStatus(const TStatus &) = delete;
-    TStatus &operator=(const TStatus &) = delete;
-};
-
 QString textoDoStatus(const FbException &falha)
 {
     char texto[4096];
-    mestre()->getUtilInterface()->formatStatus(texto, sizeof texto, falha.getStatus());
+    mestreFirebird()->getUtilInterface()->formatStatus(texto, sizeof texto, falha.getStatus());
     return QString::fromUtf8(texto).trimmed();
 }
 
@@ -90,14 +70,15 @@ public:
     TConexaoEscrita(const QString &arquivo, bool criar)
     {
         const QString banco = TServidorFirebirdTeste::instancia().stringConnection(arquivo);
-        TStatus status;
-        IXpbBuilder *dpb =
-            mestre()->getUtilInterface()->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
-        IProvider *provedor = mestre()->getDispatcher();
+        TStatusFirebird status;
+        IXpbBuilder *dpb = mestreFirebird()->getUtilInterface()->getXpbBuilder(
+            &status, IXpbBuilder::DPB, nullptr, 0);
+        IProvider *provedor = mestreFirebird()->getDispatcher();
         try {
             dpb->insertTag(&status, isc_dpb_utf8_filename);
-            dpb->insertString(&status, isc_dpb_user_name, usuario.toUtf8().constData());
-            dpb->insertString(&status, isc_dpb_password, senha.toUtf8().constData());
+            dpb->insertString(&status, isc_dpb_user_name,
+                              TConsultaZam::usuario.toUtf8().constData());
+            dpb->insertString(&status, isc_dpb_password, TConsultaZam::senha.toUtf8().constData());
             dpb->insertString(&status, isc_dpb_lc_ctype, "WIN1252");
             if (criar) {
                 dpb->insertString(&status, isc_dpb_set_db_charset, "WIN1252");
@@ -125,7 +106,7 @@ public:
     {
         if (!FAttachment)
             return;
-        CheckStatusWrapper status(mestre()->getStatus());
+        CheckStatusWrapper status(mestreFirebird()->getStatus());
         FAttachment->detach(&status);
         if (status.getState() & IStatus::STATE_ERRORS)
             FAttachment->release();
@@ -138,7 +119,7 @@ public:
         std::vector<QByteArray> textos;
         for (const QString &comando : comandos)
             textos.push_back(ansi(comando));
-        TStatus status;
+        TStatusFirebird status;
         ITransaction *transacao = nullptr;
         QString atual;
         try {
@@ -151,7 +132,7 @@ public:
             transacao->commit(&status);
         } catch (const FbException &falha) {
             if (transacao) {
-                CheckStatusWrapper desfazer(mestre()->getStatus());
+                CheckStatusWrapper desfazer(mestreFirebird()->getStatus());
                 transacao->rollback(&desfazer);
                 if (desfazer.getState() & IStatus::STATE_ERRORS)
                     transacao->release();
@@ -304,14 +285,14 @@ bool TServidorFirebirdTeste::consultar(int *conexoes, QStringList *bancos, QStri
         *erro = FErro;
         return false;
     }
-    TStatus status;
+    TStatusFirebird status;
     IXpbBuilder *spb = nullptr;
     IService *servico = nullptr;
-    IProvider *provedor = mestre()->getDispatcher();
+    IProvider *provedor = mestreFirebird()->getDispatcher();
     bool ok = false;
     try {
-        spb = mestre()->getUtilInterface()->getXpbBuilder(&status, IXpbBuilder::SPB_ATTACH, nullptr,
-                                                          0);
+        spb = mestreFirebird()->getUtilInterface()->getXpbBuilder(&status, IXpbBuilder::SPB_ATTACH,
+                                                                  nullptr, 0);
         spb->insertString(&status, isc_spb_user_name, usuarioAdministrador.toUtf8().constData());
         spb->insertString(&status, isc_spb_password, senhaAdministrador.toUtf8().constData());
         const QByteArray nome = QStringLiteral("127.0.0.1/%1:service_mgr").arg(FPorta).toUtf8();

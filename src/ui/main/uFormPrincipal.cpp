@@ -675,13 +675,8 @@ void TForm1::selecionarEMostrar(int linha)
 
 int TForm1::linhaDaUltimaBase() const
 {
-    if (iniFolderName.isEmpty())
-        return -1;
-    for (int i = 0; i < ZamListView1->count(); ++i) {
-        if (ZamListView1->item(i).Caption.compare(iniFolderName, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
+    // An empty name is no database: nothing is pre-selected then.
+    return iniFolderName.isEmpty() ? -1 : linhaPeloNome(iniFolderName);
 }
 
 TZamDadosItemPtr TForm1::registroSelecionado() const

@@ -1,10 +1,13 @@
+#include "execucao/motorExecucao.h"
 #include "jobs/trabalhador.h"
+#include "platform/ambienteC.h"
 #include "ui/main/uFormPrincipal.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <csignal>
 #include <cstdlib>
 
 namespace {
@@ -20,6 +23,13 @@ void carregarTraducao(QApplication &app)
         QApplication::installTranslator(tradutor);
 }
 
+// Leaving the program stops every run and job: their statements are cancelled on the
+// servers, so that nothing keeps running there after the window is gone.
+void cancelarTudo()
+{
+    TMotorExecucao::cancelarTodas();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -27,6 +37,15 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZamDados"));
     carregarTraducao(app);
+    garantirCaracteresUtf8();
+
+    int sinalRecebido = 0;
+    encerrarPorSinal([&sinalRecebido](int sinal) {
+        sinalRecebido = sinal;
+        cancelarTudo();
+        // Leaves every event loop, the modal ones included.
+        QApplication::exit(128 + sinal);
+    });
 
     int resultado = 0;
     {
@@ -34,10 +53,12 @@ int main(int argc, char *argv[])
         QObject::connect(&janela, &QDialog::finished, &app, &QApplication::quit);
         janela.show();
         resultado = app.exec();
+        cancelarTudo();
     }
     // Workers still running find the window gone and end; one stuck on a server that does not
     // answer must not keep the program, nor be destroyed while it runs.
-    if (!TTrabalhador::aguardarTodos(3000))
-        std::_Exit(resultado);
-    return resultado;
+    const bool motoresTerminaram = TMotorExecucao::aguardarTodas(2500);
+    if (!TTrabalhador::aguardarTodos(motoresTerminaram ? 2500 : 500) || !motoresTerminaram)
+        std::_Exit(sinalRecebido ? 128 + sinalRecebido : resultado);
+    return sinalRecebido ? 128 + sinalRecebido : resultado;
 }

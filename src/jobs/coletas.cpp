@@ -1,6 +1,6 @@
 #include "jobs/coletas.h"
 
-#include "jobs/conexaoZam.h"
+#include "firebird/conexaoZam.h"
 #include "platform/dialogos.h"
 
 #include <QApplication>
@@ -32,7 +32,7 @@ TColetarThread::TColetarThread(IJanelaTarefas &janela, std::shared_ptr<TColeta> 
 
 void TColetarThread::Execute()
 {
-    TConsultaZam consulta(*FRegistro, FColeta->sql);
+    TConsultaZam consulta(FRegistro->GetstringConnection(), FColeta->sql);
     naInterface([this]() { FJanela.definirCelula(FRegistro, FColeta->coluna, pendente); });
     consulta.Open();
     FResultado = lerResultado(consulta);

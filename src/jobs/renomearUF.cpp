@@ -1,6 +1,6 @@
 #include "jobs/renomearUF.h"
 
-#include "jobs/conexaoZam.h"
+#include "firebird/conexaoZam.h"
 #include "platform/arquivos.h"
 #include "platform/caminhos.h"
 #include "platform/dialogos.h"
@@ -60,7 +60,7 @@ std::optional<QString> TRenomearPastasParaUF::sufixoPara(const QString &nome, co
 void TRenomearPastasParaUF::Execute()
 {
     try {
-        TConsultaZam consulta(*FRegistro, QStringLiteral("select first 1 uf from empresa"));
+        TConsultaZam consulta(FRegistro->GetstringConnection(), QStringLiteral("select first 1 uf from empresa"));
         consulta.Open();
         if (const std::optional<QString> novo =
                 sufixoPara(FRegistro->Getnome(), consulta.campoTexto(0))) {

@@ -1,42 +1,33 @@
 #include "sql/execucaoSql.h"
 
-#include "jobs/conexaoZam.h"
-#include "platform/erros.h"
 #include "sql/gruposResultado.h"
-#include "sql/textoCampo.h"
 
 #include <utility>
 
 Q_LOGGING_CATEGORY(lcExecucaoSql, "zamdados.sql", QtInfoMsg)
 
+namespace {
+
+const QString subtituloFalha = QStringLiteral("Falhou");
+
+// A message of several lines as one line of the list.
+QString umaLinha(QString texto)
+{
+    texto.replace(u'\n', QStringLiteral(" — "));
+    return texto;
+}
+
+} // namespace
+
 // ---------------------------------------------------------------------------------------------
-// TExecutaSqlsPorBaseThread
+// TExecutaSqlsPorBase
 
-TExecutaSqlsPorBaseThread::TExecutaSqlsPorBaseThread(QWidget *janela)
-    : TTrabalhador(janela)
+TExecutaSqlsPorBase::TExecutaSqlsPorBase(TZamListView &lista)
+    : FLista(lista)
 {
 }
 
-void TExecutaSqlsPorBaseThread::setListView(TZamListView *value)
-{
-    FListView = value;
-}
-
-void TExecutaSqlsPorBaseThread::setPath(const TZamDadosItemPtr &path)
-{
-    // The record belongs to the main window's catalogue and may change on its thread: the
-    // worker reads it here, on that thread, and never again.
-    FZamDadosItem = path;
-    FNome = path->Getnome();
-    FStringConnection = path->GetstringConnection();
-}
-
-void TExecutaSqlsPorBaseThread::setSql(const QString &sql)
-{
-    FSql = sql;
-}
-
-std::vector<int> TExecutaSqlsPorBaseThread::largurasColunas(int W, int n)
+std::vector<int> TExecutaSqlsPorBase::largurasColunas(int W, int n)
 {
     if (n <= 0)
         return {};
@@ -50,7 +41,7 @@ std::vector<int> TExecutaSqlsPorBaseThread::largurasColunas(int W, int n)
     return larguras;
 }
 
-void TExecutaSqlsPorBaseThread::CriarColunas(TZamListView &lista, const QStringList &campos)
+void TExecutaSqlsPorBase::CriarColunas(TZamListView &lista, const QStringList &campos)
 {
     const std::vector<int> larguras = largurasColunas(lista.width(), int(campos.size()));
     for (int i = 0; i < int(campos.size()); ++i) {
@@ -61,115 +52,85 @@ void TExecutaSqlsPorBaseThread::CriarColunas(TZamListView &lista, const QStringL
     }
 }
 
-TZamListView &TExecutaSqlsPorBaseThread::lista() const
+int TExecutaSqlsPorBase::grupoDe(const TResultadoBase &resultado)
 {
-    if (!FListView)
-        throw EZamAbortar();
-    return *FListView;
+    const auto achado = FGrupos.constFind(resultado.indice);
+    if (achado != FGrupos.cend())
+        return *achado;
+    const int id = FLista.addGroup({-1, resultado.nome, {}, {}, false, false});
+    FGrupos.insert(resultado.indice, id);
+    return id;
 }
 
-QString TExecutaSqlsPorBaseThread::textoDoValor(const TConsultaZam &consulta, int i) const
+void TExecutaSqlsPorBase::baseIniciada(const TResultadoBase &resultado)
 {
-    return textoDoCampo(consulta.campo(i), consulta.campoTexto(i), FLocal);
+    grupoDe(resultado);
 }
 
-void TExecutaSqlsPorBaseThread::Execute()
+void TExecutaSqlsPorBase::adicionar(std::vector<TResultadoBase> &lote)
 {
-    int registros = 0;
-    try {
-        TConsultaZam consulta(FStringConnection, FSql);
-        // The group comes before the answer: groups stand in the order the workers got here.
-        naInterface([this]() { FGrupo = lista().addGroup({-1, FNome, {}, {}, false, false}); });
-
-        // Connecting, running and reading, and turning the values into text, all here; the
-        // user-interface thread only takes the finished rows.
-        consulta.Open();
-        QStringList campos;
-        for (int i = 0; i < consulta.FieldCount(); ++i)
-            campos << consulta.FieldName(i);
+    for (TResultadoBase &resultado : lote) {
+        const int grupo = grupoDe(resultado);
+        if (!resultado.falhou() && FLista.columnCount() == 0)
+            CriarColunas(FLista, resultado.campos);
+        // With no column the list would show no row at all.
+        if (resultado.falhou() && FLista.columnCount() == 0)
+            CriarColunas(FLista, {QString()});
+        // One database's rows at a time: the list is told of rows inserted into one group.
         std::vector<TZamListItem> linhas;
-        for (; !consulta.Eof() && !campos.isEmpty(); consulta.Next()) {
+        linhas.reserve(resultado.falhou() ? 1 : resultado.linhas.size());
+        if (resultado.falhou()) {
             TZamListItem linha;
-            linha.GroupID = FGrupo;
-            linha.Caption = textoDoValor(consulta, 0);
-            for (int i = 1; i < int(campos.size()); ++i)
-                linha.SubItems << textoDoValor(consulta, i);
+            linha.GroupID = grupo;
+            linha.Caption = umaLinha(resultado.erro);
             linhas.push_back(std::move(linha));
         }
-        consulta.Release();
-
-        naInterface([&]() {
-            TZamListView &l = lista();
-            if (l.columnCount() == 0)
-                CriarColunas(l, campos);
-            const int n = int(linhas.size());
-            l.addItems(std::move(linhas));
-            registros = n;
-        });
-    } catch (const EZamAbortar &) {
-        throw;
-    } catch (...) {
-        registros = 0;
-        FException = std::current_exception();
-        const QString mensagem = mensagemDaExcecao(FException);
-        mostrarErroNaInterface(mensagem);
-        FException = nullptr;
-    }
-
-    naInterface([&]() {
-        TZamListView &l = lista();
-        if (TZamListGroup *grupo = l.groupById(FGrupo)) {
-            grupo->Collapsible = true;
-            grupo->Collapsed = false;
-            grupo->Subtitle = QStringLiteral("Count: ") + QString::number(registros);
-            l.groupChanged(FGrupo);
+        for (QStringList &valores : resultado.linhas) {
+            TZamListItem linha;
+            linha.GroupID = grupo;
+            linha.Caption = valores.value(0);
+            linha.SubItems = valores.mid(1);
+            linhas.push_back(std::move(linha));
         }
-        l.repaint();
-    });
+        FLista.addItems(std::move(linhas));
+        if (TZamListGroup *g = FLista.groupById(grupo)) {
+            g->Collapsible = true;
+            g->Collapsed = false;
+            g->Subtitle = resultado.falhou() ? subtituloFalha
+                                             : QStringLiteral("Count: ") +
+                                                   QString::number(resultado.linhas.size());
+            FLista.groupChanged(grupo);
+        }
+    }
+    FLista.viewport()->update();
 }
 
 // ---------------------------------------------------------------------------------------------
 // TExecutaSqlsPorResultado
 
-void TExecutaSqlsPorResultado::Execute()
+TExecutaSqlsPorResultado::TExecutaSqlsPorResultado(TZamListView &lista)
+    : FLista(lista)
 {
-    try {
-        TConsultaZam consulta(FStringConnection, FSql);
-        consulta.Open();
-        QStringList valores;
-        for (; !consulta.Eof() && consulta.FieldCount() > 0; consulta.Next())
-            valores << textoDoValor(consulta, 0);
-        consulta.Release();
-        qCDebug(lcExecucaoSql).noquote() << FNome;
-        naInterface([&]() { registrar(valores, false); });
-    } catch (const EZamAbortar &) {
-        throw;
-    } catch (...) {
-        const QString mensagem = mensagemDaExcecao(std::current_exception());
-        naInterface([&]() { registrar({mensagem}, true); });
-    }
 }
 
-void TExecutaSqlsPorResultado::registrar(const QStringList &valores, bool repintar)
+void TExecutaSqlsPorResultado::adicionar(std::vector<TResultadoBase> &lote)
 {
-    TZamListView &l = lista();
     // Also for a failure: with no column the list would show no row at all.
-    if (l.columnCount() == 0) {
+    if (FLista.columnCount() == 0) {
         TZamListColumn coluna;
-        coluna.Width = l.width() - 25;
-        l.addColumn(coluna);
+        coluna.Width = FLista.width() - 25;
+        FLista.addColumn(coluna);
     }
-    TGruposResultado grupos(l);
-    try {
-        for (const QString &valor : valores)
-            grupos.AdicionarBase(FNome, grupos.ObterGrupo(valor));
-    } catch (...) {
-        // What was filed before the failure stays.
-        grupos.aplicar();
-        throw;
+    TGruposResultado grupos(FLista);
+    for (const TResultadoBase &resultado : lote) {
+        qCDebug(lcExecucaoSql).noquote() << resultado.nome;
+        if (resultado.falhou()) {
+            grupos.AdicionarBase(resultado.nome, grupos.ObterGrupo(resultado.erro));
+            continue;
+        }
+        for (const QStringList &valores : resultado.linhas)
+            grupos.AdicionarBase(resultado.nome, grupos.ObterGrupo(valores.value(0)));
     }
-    // Moves show when the step is over: painting each one while the step holds the
-    // user-interface thread would only slow it down.
-    if (grupos.aplicar() || repintar)
-        l.repaint();
+    grupos.aplicar();
+    FLista.viewport()->update();
 }

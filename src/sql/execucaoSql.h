@@ -1,42 +1,30 @@
 #pragma once
 
-#include "catalog/uTZamDadosList.h"
 #include "controls/uTZamListView.h"
-#include "jobs/trabalhador.h"
+#include "execucao/resultadoBase.h"
 
-#include <QLocale>
+#include <QHash>
 #include <QLoggingCategory>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
-class TConsultaZam;
-
-// Developers' trace of the SQL window's workers: one line per database that answered.
+// Developers' trace of the SQL window: one line per database filed by result.
 // Off unless asked for (QT_LOGGING_RULES="zamdados.sql.debug=true").
 Q_DECLARE_LOGGING_CATEGORY(lcExecucaoSql)
 
-// Runs the SQL window's text in one database, on its own thread and attachment (read-only
-// transaction), and shows the answer in the window's list as one group headed by the
-// database's name, "Count: n" as its subtitle, the result's records as its rows. A failure
-// shows the box "Erro" with its message and leaves the group empty.
-//
-// Made, set up and started by the window on the user-interface thread; frees itself when it
-// ends. Its steps run on the user-interface thread while it waits, and not at all once the
-// window is gone: the worker then ends without a word.
-class TExecutaSqlsPorBaseThread : public TTrabalhador
+// Shows a run's outcomes grouped by database: one group per database, headed by its name and
+// made when its work begins (so the groups stand in the order the databases were started),
+// "Count: n" as its subtitle and the result's records as its rows; the first answer makes
+// the columns. A failed database keeps its group, subtitled "Falhou", with the message as
+// its one row, so that it shows in the list.
+class TExecutaSqlsPorBase
 {
-    Q_OBJECT
-
 public:
-    // janela: the window whose list the worker reports into.
-    explicit TExecutaSqlsPorBaseThread(QWidget *janela);
+    explicit TExecutaSqlsPorBase(TZamListView &lista);
 
-    void setListView(TZamListView *value);
-    // Takes the database's name and connection string now.
-    void setPath(const TZamDadosItemPtr &path);
-    void setSql(const QString &sql);
+    void baseIniciada(const TResultadoBase &resultado);
+    void adicionar(std::vector<TResultadoBase> &lote);
 
     // One column per field, named after it, each round(W / n) - 2 pixels wide (halves to
     // the even neighbour), W the list's width; the last one 17 pixels narrower still, or 20
@@ -45,41 +33,25 @@ public:
     // Width of each column for n fields in a list W pixels wide, the last one included.
     static std::vector<int> largurasColunas(int W, int n);
 
-protected:
-    void Execute() override;
-
-    // The list, on the user-interface thread; the silent abort when it is gone.
-    TZamListView &lista() const;
-    // The text of field i of the current record, formatted for the user.
-    QString textoDoValor(const TConsultaZam &consulta, int i) const;
-
-    TZamDadosItemPtr FZamDadosItem;
-    QString FNome;
-    QString FStringConnection;
-    QString FSql;
-    QPointer<TZamListView> FListView;
-    QLocale FLocal;
-
 private:
-    // The database's group, made before the query runs.
-    int FGrupo = -1;
+    int grupoDe(const TResultadoBase &resultado);
+
+    TZamListView &FLista;
+    // Group id by the database's position in the run.
+    QHash<int, int> FGrupos;
 };
 
-// Runs the SQL window's text in one database and files the database under the value of the
-// first field of each record: one group per value (A to Z folded), its footer counting its
-// rows, groups created collapsed and kept in order of falling count. A failure files the
-// database under a group headed by the failure's message; no box is shown.
-class TExecutaSqlsPorResultado : public TExecutaSqlsPorBaseThread
+// Shows a run's outcomes grouped by the value of the first field: one group per value (A to
+// Z folded), its footer counting its rows, groups created collapsed and kept in order of
+// falling count; each row names a database whose result holds that value. A failed database
+// is filed under a group headed by the failure's message.
+class TExecutaSqlsPorResultado
 {
-    Q_OBJECT
-
 public:
-    using TExecutaSqlsPorBaseThread::TExecutaSqlsPorBaseThread;
+    explicit TExecutaSqlsPorResultado(TZamListView &lista);
 
-protected:
-    void Execute() override;
+    void adicionar(std::vector<TResultadoBase> &lote);
 
 private:
-    // Files the database under each text, in one step on the user-interface thread.
-    void registrar(const QStringList &valores, bool repintar);
+    TZamListView &FLista;
 };

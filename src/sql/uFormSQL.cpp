@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -15,7 +17,7 @@
 
 namespace {
 
-// Touched only on the user-interface thread: by "Executar" and by the workers' end handler.
+// Touched only on the user-interface thread.
 int threadsAtivas = 0;
 
 QWidget *comMargens(QWidget *conteudo, int margem)
@@ -30,8 +32,34 @@ QWidget *comMargens(QWidget *conteudo, int margem)
 
 } // namespace
 
+class TForm2::TSaida : public ISaidaExecucao
+{
+public:
+    explicit TSaida(TForm2 &janela)
+        : FJanela(janela)
+    {
+    }
+    void baseIniciada(const TResultadoBase &resultado) override
+    {
+        FJanela.aoIniciarBase(resultado);
+    }
+    void basesConcluidas(std::vector<TResultadoBase> &lote) override
+    {
+        FJanela.aoConcluirBases(lote);
+    }
+    void execucaoConcluida(const TResumoExecucao &resumo) override
+    {
+        FJanela.aoConcluirExecucao(resumo);
+    }
+
+private:
+    TForm2 &FJanela;
+};
+
 TForm2::TForm2(QWidget *AOwner)
     : QDialog(AOwner)
+    , FSaida(std::make_unique<TSaida>(*this))
+    , FMotor(*FSaida)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Executar SQL em Todas as Bases"));
@@ -56,6 +84,14 @@ TForm2::TForm2(QWidget *AOwner)
     btnExecutarSql->setGeometry(8, 8, 75, 25);
     // Enter belongs to the SQL box.
     btnExecutarSql->setAutoDefault(false);
+    btnCancelar = new QPushButton(QStringLiteral("Cancelar"), Panel1);
+    btnCancelar->setObjectName(QStringLiteral("btnCancelar"));
+    btnCancelar->setGeometry(89, 8, 75, 25);
+    btnCancelar->setAutoDefault(false);
+    btnCancelar->setEnabled(false);
+    lblProgresso = new QLabel(Panel1);
+    lblProgresso->setObjectName(QStringLiteral("lblProgresso"));
+    lblProgresso->setGeometry(172, 8, 500, 25);
     cbAgrupamento = new QComboBox(Panel1);
     cbAgrupamento->setObjectName(QStringLiteral("cbAgrupamento"));
     cbAgrupamento->addItems(
@@ -101,9 +137,17 @@ TForm2::TForm2(QWidget *AOwner)
 
     connect(btnExecutarSql, &QPushButton::clicked, this,
             [this]() { executarProtegido(this, [this]() { btnExecutarSqlClick(); }); });
+    connect(btnCancelar, &QPushButton::clicked, this,
+            [this]() { executarProtegido(this, [this]() { btnCancelarClick(); }); });
+    FRelogioProgresso.setInterval(250);
+    connect(&FRelogioProgresso, &QTimer::timeout, this, &TForm2::mostrarProgresso);
 }
 
-TForm2::~TForm2() = default;
+TForm2::~TForm2()
+{
+    // The engine goes with the window: its run is cancelled and reports nothing more.
+    threadsAtivas = 0;
+}
 
 void TForm2::setPaths(const std::vector<TZamDadosItemPtr> &paths)
 {
@@ -117,43 +161,105 @@ int TForm2::ThreadsAtivas()
 
 void TForm2::btnExecutarSqlClick()
 {
-    btnExecutarSql->setEnabled(false);
     // Every run starts from an empty list: no column, group or count of an earlier run
     // carries over.
     ZamListView1->clearItems();
     ZamListView1->clearGroups();
     ZamListView1->clearColumns();
-    threadsAtivas = 0;
+    FFalhas.clear();
     const QString sql = edtSQL->toPlainText();
     const bool porBase = cbAgrupamento->currentIndex() == agruparPorBase;
-    try {
-        for (const TZamDadosItemPtr &path : FPaths) {
-            TExecutaSqlsPorBaseThread *trabalhador =
-                porBase ? new TExecutaSqlsPorBaseThread(this) : new TExecutaSqlsPorResultado(this);
-            ++threadsAtivas;
-            trabalhador->setListView(ZamListView1);
-            trabalhador->setPath(path);
-            trabalhador->setSql(sql);
-            trabalhador->aoTerminar([this]() { ExecucaoTerminada(); });
-            trabalhador->start();
-        }
-    } catch (...) {
-        // The workers already started bring the button back when they end.
-        if (threadsAtivas == 0)
-            btnExecutarSql->setEnabled(true);
-        throw;
-    }
-    if (threadsAtivas == 0) {
-        btnExecutarSql->setEnabled(true);
-        Q_EMIT execucaoConcluida();
-    }
+    FPorBase.reset();
+    FPorResultado.reset();
+    if (porBase)
+        FPorBase = std::make_unique<TExecutaSqlsPorBase>(*ZamListView1);
+    else
+        FPorResultado = std::make_unique<TExecutaSqlsPorResultado>(*ZamListView1);
+    // A text that may not run fails here, before anything is disabled or started.
+    FMotor.iniciar(FPaths, sql, lerComoTexto(QLocale(), !porBase));
+    threadsAtivas = int(FPaths.size());
+    btnExecutarSql->setEnabled(false);
+    btnCancelar->setEnabled(true);
+    FRelogioProgresso.start();
+    mostrarProgresso();
 }
 
-void TForm2::ExecucaoTerminada()
+void TForm2::btnCancelarClick()
 {
-    --threadsAtivas;
-    const bool fim = threadsAtivas == 0;
-    btnExecutarSql->setEnabled(fim);
-    if (fim)
-        Q_EMIT execucaoConcluida();
+    FMotor.cancelar();
+    btnCancelar->setEnabled(false);
+    mostrarProgresso();
+}
+
+void TForm2::keyPressEvent(QKeyEvent *evento)
+{
+    // Esc during a run stops the run and the window stays; closing the window stops it too.
+    if (evento->key() == Qt::Key_Escape && evento->modifiers() == Qt::NoModifier &&
+        FMotor.emExecucao()) {
+        executarProtegido(this, [this]() { btnCancelarClick(); });
+        evento->accept();
+        return;
+    }
+    QDialog::keyPressEvent(evento);
+}
+
+void TForm2::done(int resultado)
+{
+    FMotor.cancelar();
+    QDialog::done(resultado);
+}
+
+void TForm2::aoIniciarBase(const TResultadoBase &resultado)
+{
+    if (FPorBase)
+        FPorBase->baseIniciada(resultado);
+}
+
+void TForm2::aoConcluirBases(std::vector<TResultadoBase> &lote)
+{
+    threadsAtivas -= int(lote.size());
+    for (const TResultadoBase &r : lote) {
+        if (r.falhou() && !r.cancelada)
+            FFalhas.push_back({r.indice, r.registro, r.nome, {}, {}, r.ms, r.erro, false});
+    }
+    executarProtegido(this, [&]() {
+        if (FPorBase)
+            FPorBase->adicionar(lote);
+        else if (FPorResultado)
+            FPorResultado->adicionar(lote);
+    });
+}
+
+void TForm2::aoConcluirExecucao(const TResumoExecucao &resumo)
+{
+    threadsAtivas = 0;
+    FRelogioProgresso.stop();
+    btnCancelar->setEnabled(false);
+    btnExecutarSql->setEnabled(true);
+    lblProgresso->setText(resumo.texto());
+    if (FPorBase && !FFalhas.empty())
+        mostrarFalhas(FFalhas);
+    Q_EMIT execucaoConcluida();
+}
+
+void TForm2::mostrarProgresso()
+{
+    if (!FMotor.emExecucao())
+        return;
+    lblProgresso->setText(
+        QStringLiteral("%1 de %2 bases · %3 falhas · %4 s%5")
+            .arg(FMotor.concluidas())
+            .arg(FMotor.total())
+            .arg(FMotor.falhas())
+            .arg(FMotor.decorridoMs() / 1000)
+            .arg(btnCancelar->isEnabled() ? QString() : QStringLiteral(" · cancelando")));
+}
+
+void TForm2::mostrarFalhas(const std::vector<TResultadoBase> &falhas)
+{
+    std::vector<std::pair<QString, QString>> lista;
+    for (const TResultadoBase &r : falhas)
+        lista.emplace_back(r.nome, r.erro);
+    dialogos().mensagem(this, QStringLiteral("Erro"), textoDasFalhas(lista, int(FPaths.size())),
+                        TIconeDialogo::Erro);
 }

@@ -1,29 +1,36 @@
 #pragma once
 
 #include "catalog/uTZamDadosList.h"
+#include "execucao/motorExecucao.h"
 
 #include <QDialog>
 #include <QString>
+#include <QTimer>
+#include <memory>
 #include <vector>
 
 class QComboBox;
 class QFrame;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
+class TExecutaSqlsPorBase;
+class TExecutaSqlsPorResultado;
 class TZamListView;
 
-// "Executar SQL em Todas as Bases": one SQL text run in every database given by setPaths at
-// once, one worker per database, the answers shown in one list, grouped by database or by
-// result value. Shown modally by the main window:
+// "Executar SQL em Todas as Bases": one SQL text run in every database given by setPaths,
+// on the engine's bounded pool, the answers shown in one list as they come, grouped by
+// database or by result value. Shown modally by the main window:
 //
 //     TForm2 janela(this);
 //     janela.setPaths(registros);
 //     janela.exec();
 //
-// "Executar" stays disabled while a run is under way and comes back when its last worker has
-// ended. Closing the window during a run is allowed: the workers still running finish their
-// database work, find the window gone, report nothing and end on their own.
+// "Executar" stays disabled while a run is under way; "Cancelar" (or Esc) stops the run, and
+// so does closing the window. The bar shows "n de m bases", the failures and the time while
+// it runs, and the run's summary at its end. In by-database mode one box at the end lists
+// the databases that failed, each with its message.
 class TForm2 : public QDialog
 {
     Q_OBJECT
@@ -45,26 +52,48 @@ public:
     void setPaths(const std::vector<TZamDadosItemPtr> &paths);
     const std::vector<TZamDadosItemPtr> &paths() const { return FPaths; }
 
-    // "Executar": clears the list (rows, columns and groups) and starts one worker per
-    // database with the text now in the box; returns at once.
+    // "Executar": clears the list (rows, columns and groups) and starts the run with the
+    // text now in the box; returns at once. A text that may not run is refused with nothing
+    // run anywhere.
     void btnExecutarSqlClick();
-    // A worker of the run has ended.
-    void ExecucaoTerminada();
+    // "Cancelar": see TMotorExecucao::cancelar.
+    void btnCancelarClick();
+    bool emExecucao() const { return FMotor.emExecucao(); }
 
-    // Workers of the current run that have not ended yet.
+    // Databases of the current run not handed to the list yet.
     static int ThreadsAtivas();
 
 Q_SIGNALS:
     // The last worker of a run has ended and "Executar" is enabled again.
     void execucaoConcluida();
 
+protected:
+    void keyPressEvent(QKeyEvent *evento) override;
+    void done(int resultado) override;
+
 private:
+    // The window's side of the engine's sink.
+    class TSaida;
+    void aoIniciarBase(const TResultadoBase &resultado);
+    void aoConcluirBases(std::vector<TResultadoBase> &lote);
+    void aoConcluirExecucao(const TResumoExecucao &resumo);
+    void mostrarProgresso();
+    void mostrarFalhas(const std::vector<TResultadoBase> &falhas);
+
     std::vector<TZamDadosItemPtr> FPaths;
+    std::unique_ptr<TSaida> FSaida;
+    TMotorExecucao FMotor;
+    std::unique_ptr<TExecutaSqlsPorBase> FPorBase;
+    std::unique_ptr<TExecutaSqlsPorResultado> FPorResultado;
+    std::vector<TResultadoBase> FFalhas;
+    QTimer FRelogioProgresso;
 
     QPlainTextEdit *edtSQL = nullptr;
     QSplitter *Splitter1 = nullptr;
     QFrame *Panel1 = nullptr;
     QPushButton *btnExecutarSql = nullptr;
+    QPushButton *btnCancelar = nullptr;
+    QLabel *lblProgresso = nullptr;
     QComboBox *cbAgrupamento = nullptr;
     TZamListView *ZamListView1 = nullptr;
 };

@@ -1,14 +1,15 @@
-#include "jobs/conexaoZam.h"
-#include "jobs/trabalhador.h"
+#include "execucao/motorExecucao.h"
+#include "execucao/textoCampo.h"
+#include "firebird/conexaoZam.h"
 #include "listaTeste.h"
 #include "platform/erros.h"
 #include "sql/execucaoSql.h"
-#include "sql/textoCampo.h"
 #include "sql/uFormSQL.h"
 #include "support/dialogosRoteirizados.h"
 #include "support/firebirdTeste.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLoggingCategory>
 #include <QMutex>
 #include <QPlainTextEdit>
@@ -31,7 +32,7 @@ const int tempoExecucao = 120000;
 QString falhaDe(const TZamDadosItemPtr &registro, const QString &sql)
 {
     try {
-        TConsultaZam consulta(*registro, sql);
+        TConsultaZam consulta(registro->GetstringConnection(), sql);
         consulta.Open();
     } catch (const EZamErro &erro) {
         return erro.mensagem();
@@ -41,7 +42,7 @@ QString falhaDe(const TZamDadosItemPtr &registro, const QString &sql)
 
 QString primeiroValor(const TZamDadosItemPtr &registro, const QString &sql)
 {
-    TConsultaZam consulta(*registro, sql);
+    TConsultaZam consulta(registro->GetstringConnection(), sql);
     consulta.Open();
     return consulta.campoTexto(0);
 }
@@ -106,7 +107,7 @@ public:
     bool aguardar() const
     {
         return QTest::qWaitFor(
-            [this]() { return botao()->isEnabled() && TTrabalhador::emExecucao() == 0; },
+            [this]() { return botao()->isEnabled() && TMotorExecucao::trabalhadoresAtivos() == 0; },
             tempoExecucao);
     }
 
@@ -273,7 +274,7 @@ private Q_SLOTS:
     void cleanup()
     {
         // No test leaves a worker behind for the next one.
-        QTRY_COMPARE_WITH_TIMEOUT(TTrabalhador::emExecucao(), 0, tempoExecucao);
+        QTRY_COMPARE_WITH_TIMEOUT(TMotorExecucao::trabalhadoresAtivos(), 0, tempoExecucao);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -338,7 +339,7 @@ private Q_SLOTS:
         j.executar(sqlUltimo, agrupar);
         QVERIFY(!j.botao()->isEnabled());
         QCOMPARE(TForm2::ThreadsAtivas(), 3);
-        QCOMPARE(TTrabalhador::emExecucao(), 3);
+        QCOMPARE(TMotorExecucao::trabalhadoresAtivos(), 3);
         j.texto()->setPlainText(QStringLiteral("select 'outro' from rdb$database"));
         const bool terminou = j.aguardar();
         qInstallMessageHandler(manipuladorAnterior);
@@ -374,16 +375,17 @@ private Q_SLOTS:
         TJanelaSql j({});
         QSignalSpy concluida(j.janela.data(), &TForm2::execucaoConcluida);
         j.executar(sqlUltimo, TForm2::agruparPorResultado);
+        QTRY_COMPARE(concluida.count(), 1);
         QVERIFY(j.botao()->isEnabled());
-        QCOMPARE(concluida.count(), 1);
-        QCOMPARE(TTrabalhador::emExecucao(), 0);
+        QCOMPARE(TMotorExecucao::trabalhadoresAtivos(), 0);
         QCOMPARE(TForm2::ThreadsAtivas(), 0);
         QCOMPARE(j.lista()->count(), 0);
         QCOMPARE(j.lista()->columnCount(), 0);
     }
 
     // One group per database, headed by its name, "Count: n" its subtitle, the first answer
-    // making the columns; a failing database shows the box and an empty group.
+    // making the columns; a failing database keeps its group with its message as the row,
+    // and one box at the end names it.
     void porBase()
     {
         TDialogosRoteirizados dialogos;
@@ -399,7 +401,8 @@ private Q_SLOTS:
         QVERIFY(falha.contains(QStringLiteral("TRABALHADOR")));
         QCOMPARE(dialogos.chamadas.size(), std::size_t(1));
         QCOMPARE(dialogos.chamadas[0].titulo, QStringLiteral("Erro"));
-        QCOMPARE(dialogos.chamadas[0].texto, falha);
+        QCOMPARE(dialogos.chamadas[0].texto,
+                 "Falharam 1 de 5 bases:\n\nSem tabela 1: " + QString(falha).replace(u'\n', u' '));
         QCOMPARE(dialogos.chamadas[0].icone, TIconeDialogo::Erro);
         QCOMPARE(dialogos.chamadas[0].pai, j.janela.data());
 
@@ -437,11 +440,12 @@ private Q_SLOTS:
         // A NULL is an empty cell.
         QCOMPARE(subtitulo("Delta"), QStringLiteral("Count: 1"));
         QCOMPARE(celulas("Delta"), QList<QStringList>({{"1", "Trabalhador 1", ""}}));
-        QCOMPARE(subtitulo("Sem tabela 1"), QStringLiteral("Count: 0"));
-        QCOMPARE(celulas("Sem tabela 1"), QList<QStringList>());
-        // The empty groups are not shown.
+        QCOMPARE(subtitulo("Sem tabela 1"), QStringLiteral("Falhou"));
+        QCOMPARE(celulas("Sem tabela 1"),
+                 QList<QStringList>({{QString(falha).replace(u'\n', QStringLiteral(" — "))}}));
+        // The empty group is not shown; the failed one is.
         QCOMPARE(diferencaDoModelo(*lista), QString());
-        QCOMPARE(lista->model()->rowCount(), 3);
+        QCOMPARE(lista->model()->rowCount(), 4);
     }
 
     // Databases filed under the first field's value: A(3) before B(1), a and A together,
@@ -486,8 +490,8 @@ private Q_SLOTS:
         QCOMPARE(diferencaDoModelo(*lista), QString());
     }
 
-    // A statement that writes fails in every database with the server's message, and the
-    // data stay as they were.
+    // A statement that writes is refused in every database, the server having classified it,
+    // and the data stay as they were.
     void somenteLeitura_data()
     {
         QTest::addColumn<int>("agrupar");
@@ -519,7 +523,7 @@ private Q_SLOTS:
         QVERIFY(j.aguardar());
 
         const QString falha = falhaDe(base("Alfa"), sql);
-        QVERIFY2(falha.contains(QStringLiteral("read-only")), qPrintable(falha));
+        QVERIFY2(falha.startsWith(QStringLiteral("Só consultas (SELECT)")), qPrintable(falha));
         TZamListView *lista = j.lista();
         if (agrupar == TForm2::agruparPorResultado) {
             QVERIFY(dialogos.chamadas.empty());
@@ -528,12 +532,14 @@ private Q_SLOTS:
             linhas.sort();
             QCOMPARE(linhas, QStringList({"Alfa", "Delta", "Gama"}));
         } else {
-            QCOMPARE(dialogos.chamadas.size(), std::size_t(3));
-            for (const TChamadaDialogo &c : dialogos.chamadas)
-                QCOMPARE(c.texto, falha);
-            QCOMPARE(lista->count(), 0);
+            QCOMPARE(dialogos.chamadas.size(), std::size_t(1));
+            QVERIFY(
+                dialogos.chamadas[0].texto.startsWith(QStringLiteral("Falharam 3 de 3 bases:")));
+            for (const QString &nome : nomesBases)
+                QVERIFY(dialogos.chamadas[0].texto.contains(nome + QStringLiteral(": ") + falha));
+            QCOMPARE(lista->count(), 3);
             for (const TZamListGroup &g : lista->groups())
-                QCOMPARE(g.Subtitle, QStringLiteral("Count: 0"));
+                QCOMPARE(g.Subtitle, QStringLiteral("Falhou"));
         }
         QStringList depois;
         for (const QString &nome : nomesBases)
@@ -592,7 +598,7 @@ private Q_SLOTS:
         const QString falha = QStringLiteral("select * from nao_existe");
         QTest::newRow("at once, by database") << TForm2::agruparPorBase << falha << 0;
         QTest::newRow("at once, by result") << TForm2::agruparPorResultado << sqlUltimo << 0;
-        QTest::newRow("at the first error box") << TForm2::agruparPorBase << falha << 1;
+        QTest::newRow("at the first failures, by database") << TForm2::agruparPorBase << falha << 1;
         QTest::newRow("at the first rows, by result")
             << TForm2::agruparPorResultado << sqlUltimo << 1;
         QTest::newRow("modal, by result") << TForm2::agruparPorResultado << sqlUltimo << 2;
@@ -613,7 +619,10 @@ private Q_SLOTS:
         const auto aoDestruir = [&]() {
             destruida = true;
             dialogosAntes = dialogos.chamadas.size();
-            ativosNaDestruicao = TTrabalhador::emExecucao();
+        };
+        const auto aoFechar = [&]() {
+            if (ativosNaDestruicao == 0)
+                ativosNaDestruicao = TForm2::ThreadsAtivas();
         };
 
         if (quando == 2) {
@@ -621,6 +630,7 @@ private Q_SLOTS:
             janela.setPaths(registros);
             connect(&janela, &QObject::destroyed, this, aoDestruir);
             auto *lista = janela.findChild<TZamListView *>("ZamListView1");
+            connect(lista->model(), &QAbstractItemModel::rowsInserted, &janela, aoFechar);
             connect(lista->model(), &QAbstractItemModel::rowsInserted, &janela, &QDialog::close);
             QTimer::singleShot(0, &janela, [&janela, &sql, agrupar]() {
                 janela.findChild<QPlainTextEdit *>("edtSQL")->setPlainText(sql);
@@ -632,18 +642,18 @@ private Q_SLOTS:
             TJanelaSql j(registros);
             connect(j.janela, &QObject::destroyed, this, aoDestruir);
             QPointer<TForm2> janela = j.janela;
-            const auto fechar = [janela]() {
+            const auto fechar = [janela, aoFechar]() {
+                aoFechar();
                 if (janela) {
                     janela->close();
                     janela->deleteLater();
                 }
             };
-            if (quando == 1) {
-                dialogos.aoMostrar = fechar;
+            if (quando == 1)
                 connect(j.lista()->model(), &QAbstractItemModel::rowsInserted, janela, fechar);
-            }
             j.executar(sql, agrupar);
-            QCOMPARE(TTrabalhador::emExecucao(), 40);
+            // One server: at most the per-server limit at a time, the rest waiting.
+            QCOMPARE(TMotorExecucao::trabalhadoresAtivos(), TOpcoesExecucao::paraleloPadrao);
             if (quando == 0)
                 fechar();
             QVERIFY(QTest::qWaitFor([&]() { return destruida; }, tempoExecucao));
@@ -651,15 +661,104 @@ private Q_SLOTS:
         QVERIFY(destruida);
         // The window went while the run was under way.
         QVERIFY(ativosNaDestruicao > 0);
-        QTRY_COMPARE_WITH_TIMEOUT(TTrabalhador::emExecucao(), 0, tempoExecucao);
+        QTRY_COMPARE_WITH_TIMEOUT(TMotorExecucao::trabalhadoresAtivos(), 0, tempoExecucao);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(dialogos.chamadas.size(), dialogosAntes);
-        if (quando == 0)
-            QCOMPARE(dialogosAntes, std::size_t(0));
-        // Boxes of workers whose turn came before the window went are shown; none after.
-        if (quando == 1 && agrupar == TForm2::agruparPorBase)
-            QVERIFY(dialogosAntes >= 1);
+        // The run was cancelled with the window: no box, neither before nor after.
+        QCOMPARE(dialogosAntes, std::size_t(0));
+        QCOMPARE(dialogos.chamadas.size(), std::size_t(0));
         QCOMPARE(emUso(FPastaCem), QStringList());
+    }
+
+    // "Cancelar" or Esc during a long query: the databases waiting are not started, the
+    // statements running are cancelled on the server, every database is reported as
+    // cancelled, no box is shown, and "Executar" is back at once with no attachment left.
+    void cancelar_data()
+    {
+        QTest::addColumn<bool>("tecla");
+        QTest::addColumn<int>("agrupar");
+        QTest::newRow("button, by result") << false << TForm2::agruparPorResultado;
+        QTest::newRow("Esc, by database") << true << TForm2::agruparPorBase;
+    }
+    void cancelar()
+    {
+        QFETCH(bool, tecla);
+        QFETCH(int, agrupar);
+        TDialogosRoteirizados dialogos;
+        TInstaladorDialogos instalador(dialogos);
+        TJanelaSql j(cem(40));
+        QVERIFY(QTest::qWaitForWindowExposed(j.janela));
+        auto *cancelar = j.janela->findChild<QPushButton *>("btnCancelar");
+        auto *progresso = j.janela->findChild<QLabel *>("lblProgresso");
+        QVERIFY(cancelar && progresso);
+        QVERIFY(!cancelar->isEnabled());
+        j.executar(QStringLiteral("select count(*) from rdb$types a, rdb$types b, rdb$types c, "
+                                  "rdb$types d"),
+                   agrupar);
+        QVERIFY(cancelar->isEnabled());
+        // The statements are running on the server.
+        QTRY_COMPARE_WITH_TIMEOUT(TServidorFirebirdTeste::instancia()
+                                      .bancosEmUso()
+                                      .filter(FPastaCem.compartilhamento())
+                                      .size(),
+                                  TOpcoesExecucao::paraleloPadrao, 20000);
+        QTest::qWait(300);
+        QVERIFY2(progresso->text().startsWith(QStringLiteral("0 de 40 bases · 0 falhas · ")),
+                 qPrintable(progresso->text()));
+
+        QElapsedTimer relogio;
+        relogio.start();
+        if (tecla)
+            QTest::keyClick(j.texto(), Qt::Key_Escape);
+        else
+            QTest::mouseClick(cancelar, Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&]() { return j.botao()->isEnabled(); }, 2000));
+        QVERIFY2(relogio.elapsed() < 2000, qPrintable(QString::number(relogio.elapsed())));
+        QVERIFY(j.janela->isVisible());
+        QVERIFY(!cancelar->isEnabled());
+        QCOMPARE(emUso(FPastaCem), QStringList());
+        QVERIFY(dialogos.chamadas.empty());
+        QVERIFY2(
+            progresso->text().startsWith(QStringLiteral("40 bases · 0 com resultado · 40 falhas")),
+            qPrintable(progresso->text()));
+        if (agrupar == TForm2::agruparPorResultado) {
+            QCOMPARE(cabecalhosERodapes(*j.lista()), QStringList({"Cancelado|40"}));
+        } else {
+            QCOMPARE(j.lista()->count(), 40);
+            for (int i = 0; i < j.lista()->count(); ++i)
+                QCOMPARE(j.lista()->item(i).Caption, QStringLiteral("Cancelado"));
+        }
+    }
+
+    // A server that is down: one box at the end names every database that failed, each with
+    // its message, and each failed database shows in the list under its own name.
+    void servidorFora()
+    {
+        TDialogosRoteirizados dialogos;
+        TInstaladorDialogos instalador(dialogos);
+        const quint16 porta = portaSemServidor();
+        QVERIFY(porta != 0);
+        std::vector<TZamDadosItemPtr> registros = bases({"Alfa", "Beta", "Gama"});
+        for (const TZamDadosItemPtr &r : registros)
+            r->Setporta(porta);
+        registros.push_back(base("Delta"));
+        TJanelaSql j(registros);
+        j.executar(sqlUltimo, TForm2::agruparPorBase);
+        QVERIFY(j.aguardar());
+        QCOMPARE(dialogos.chamadas.size(), std::size_t(1));
+        const QString texto = dialogos.chamadas[0].texto;
+        QCOMPARE(dialogos.chamadas[0].titulo, QStringLiteral("Erro"));
+        QVERIFY2(texto.startsWith(QStringLiteral("Falharam 3 de 4 bases:\n\n")), qPrintable(texto));
+        const QString falha = QString(falhaDe(registros[0], sqlUltimo)).replace(u'\n', u' ');
+        QVERIFY(!falha.isEmpty());
+        for (const QString nome : {"Alfa", "Beta", "Gama"})
+            QVERIFY2(texto.contains(nome + QStringLiteral(": ") + falha), qPrintable(texto));
+        QVERIFY(!texto.contains(QStringLiteral("Delta")));
+        QStringList cabecalhos;
+        for (const TGrupoVisto &v : gruposVistos(*j.lista()))
+            cabecalhos << v.grupo.Header + u'|' + v.grupo.Subtitle;
+        cabecalhos.sort();
+        QCOMPARE(cabecalhos,
+                 QStringList({"Alfa|Falhou", "Beta|Falhou", "Delta|Count: 2", "Gama|Falhou"}));
     }
 
     // A hundred databases at once: each one is accounted for exactly once, the window goes on
@@ -713,14 +812,18 @@ private Q_SLOTS:
             QCOMPARE(resultados(*lista, &problema), esperados);
             QCOMPARE(problema, QString());
         } else {
-            QCOMPARE(dialogos.chamadas.size(), std::size_t(5));
+            QCOMPARE(dialogos.chamadas.size(), std::size_t(1));
+            QVERIFY(
+                dialogos.chamadas[0].texto.startsWith(QStringLiteral("Falharam 5 de 100 bases:")));
             QStringList cabecalhos;
             for (const TGrupoVisto &v : gruposVistos(*lista)) {
                 cabecalhos << v.grupo.Header;
                 const int i = v.grupo.Header.mid(5).toInt();
                 if (semZamdef(i)) {
-                    QCOMPARE(v.grupo.Subtitle, QStringLiteral("Count: 0"));
-                    QCOMPARE(v.legendas, QStringList());
+                    QVERIFY(dialogos.chamadas[0].texto.contains(v.grupo.Header + u':'));
+                    QCOMPARE(v.grupo.Subtitle, QStringLiteral("Falhou"));
+                    QCOMPARE(v.legendas,
+                             QStringList({QString(falha).replace(u'\n', QStringLiteral(" — "))}));
                 } else {
                     QCOMPARE(v.grupo.Subtitle, QStringLiteral("Count: 1"));
                     QCOMPARE(v.legendas, QStringList({versaoCem(i)}));
@@ -787,7 +890,8 @@ private Q_SLOTS:
         QFETCH(QString, local);
         QFETCH(QString, esperado);
 
-        TConsultaZam consulta(*base("Alfa"), "select " + expressao + " from rdb$database");
+        TConsultaZam consulta(base("Alfa")->GetstringConnection(),
+                              "select " + expressao + " from rdb$database");
         consulta.Open();
         QCOMPARE(textoDoCampo(consulta.campo(0), consulta.campoTexto(0), QLocale(local)), esperado);
     }

@@ -1,7 +1,7 @@
 #include "listaTeste.h"
 #include "sql/execucaoSql.h"
 #include "sql/gruposResultado.h"
-#include "sql/textoCampo.h"
+#include "execucao/textoCampo.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -246,7 +246,7 @@ private Q_SLOTS:
 
         TZamListView lista;
         lista.resize(largura, 300);
-        TExecutaSqlsPorBaseThread::CriarColunas(lista, campos);
+        TExecutaSqlsPorBase::CriarColunas(lista, campos);
         QStringList titulos;
         QList<int> larguras;
         for (int i = 0; i < lista.columnCount(); ++i) {

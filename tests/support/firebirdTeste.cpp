@@ -1,7 +1,7 @@
 #include "support/firebirdTeste.h"
 
-#include "jobs/conexaoZam.h"
-#include "jobs/statusFirebird.h"
+#include "firebird/conexaoZam.h"
+#include "firebird/statusFirebird.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -112,6 +112,8 @@ public:
             FAttachment->release();
         status.dispose();
     }
+
+    IAttachment *anexo() const { return FAttachment; }
 
     // Runs the statements in one transaction and commits it.
     void executar(const QStringList &comandos)
@@ -493,6 +495,8 @@ QString TPastaDadosTeste::criarBase(const TBaseTeste &base)
         }
         if (!comandos.isEmpty())
             conexao.executar(comandos);
+        for (const QString &comando : base.comandos)
+            conexao.executar({comando});
     } catch (const EFalhaTeste &falha) {
         return QStringLiteral("%1: %2").arg(base.nome, falha.motivo());
     }
@@ -525,4 +529,71 @@ quint16 portaSemServidor()
     const quint16 porta = servidor.serverPort();
     servidor.close();
     return porta;
+}
+
+struct TSessaoPendente::TDados
+{
+    std::unique_ptr<TConexaoEscrita> conexao;
+    ITransaction *transacao = nullptr;
+};
+
+TSessaoPendente::TSessaoPendente(const QString &arquivo, const QString &comando)
+    : FDados(std::make_unique<TDados>())
+{
+    try {
+        FDados->conexao = std::make_unique<TConexaoEscrita>(arquivo, false);
+        TStatusFirebird status;
+        FDados->transacao = FDados->conexao->anexo()->startTransaction(&status, 0, nullptr);
+        const QByteArray texto = ansi(comando);
+        FDados->conexao->anexo()->execute(&status, FDados->transacao, unsigned(texto.size()),
+                                          texto.constData(), 3, nullptr, nullptr, nullptr, nullptr);
+    } catch (const FbException &falha) {
+        FErro = textoDoStatus(falha);
+    } catch (const EFalhaTeste &falha) {
+        FErro = falha.motivo();
+    }
+}
+
+TSessaoPendente::~TSessaoPendente()
+{
+    if (FDados->transacao) {
+        CheckStatusWrapper status(mestreFirebird()->getStatus());
+        FDados->transacao->rollback(&status);
+        if (status.getState() & IStatus::STATE_ERRORS)
+            FDados->transacao->release();
+        status.dispose();
+    }
+}
+
+qint64 TSessaoPendente::contar(const QString &consulta, QString *erro) const
+{
+    if (!FDados->transacao) {
+        *erro = FErro;
+        return -1;
+    }
+    try {
+        TStatusFirebird status;
+        const QByteArray texto = ansi(consulta);
+        IStatement *comando = FDados->conexao->anexo()->prepare(
+            &status, FDados->transacao, unsigned(texto.size()), texto.constData(), 3,
+            IStatement::PREPARE_PREFETCH_METADATA);
+        IMessageMetadata *saida = comando->getOutputMetadata(&status);
+        std::vector<unsigned char> linha(saida->getMessageLength(&status));
+        const unsigned posicao = saida->getOffset(&status, 0);
+        const unsigned tipo = saida->getType(&status, 0);
+        comando->execute(&status, FDados->transacao, nullptr, nullptr, saida, linha.data());
+        saida->release();
+        comando->free(&status);
+        if (tipo == SQL_LONG) {
+            qint32 valor;
+            std::memcpy(&valor, linha.data() + posicao, sizeof valor);
+            return valor;
+        }
+        qint64 valor;
+        std::memcpy(&valor, linha.data() + posicao, sizeof valor);
+        return valor;
+    } catch (const FbException &falha) {
+        *erro = textoDoStatus(falha);
+        return -1;
+    }
 }

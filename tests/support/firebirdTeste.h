@@ -77,9 +77,33 @@ struct TBaseTeste
     QString razao;
     // Tables that the database does not have: "trabalhador", "zamdef", "empresa".
     QStringList tabelasAusentes;
+    // Statements run last, committed (a sequence, a table of the test's own).
+    QStringList comandos;
 
     // The usual shape: `ativos` rows with situacao '1' and `inativos` with '2'.
     static TBaseTeste comTrabalhadores(const QString &nome, int ativos, int inativos = 0);
+};
+
+// Another user's session on a database: attached, with a transaction that ran comando and
+// has not committed it. Rolled back and detached with the object.
+class TSessaoPendente
+{
+public:
+    // Fails the test through erro() when it cannot be set up.
+    TSessaoPendente(const QString &arquivo, const QString &comando);
+    ~TSessaoPendente();
+    TSessaoPendente(const TSessaoPendente &) = delete;
+    TSessaoPendente &operator=(const TSessaoPendente &) = delete;
+
+    const QString &erro() const { return FErro; }
+    // The integer the query gives inside the session's own transaction (which sees its own
+    // uncommitted work); -1, with the reason in *erro, when the session is gone.
+    qint64 contar(const QString &consulta, QString *erro) const;
+
+private:
+    struct TDados;
+    std::unique_ptr<TDados> FDados;
+    QString FErro;
 };
 
 // A share folder that holds ZAM_DADOS/<name>/ZAM.FDB customer databases: real Firebird

@@ -1,5 +1,5 @@
 #include "controls/uTZamListView.h"
-#include "jobs/conexaoZam.h"
+#include "firebird/conexaoZam.h"
 #include "jobs/renomearUF.h"
 #include "jobs/trabalhador.h"
 #include "platform/erros.h"
@@ -48,7 +48,7 @@ constexpr int limiteTarefaMs = 60000;
 // What the database answers a worker that fails: the text its row or its box must show.
 QString falhaDoOpen(const TZamDadosItem &registro, const QString &sql)
 {
-    TConsultaZam consulta(registro, sql);
+    TConsultaZam consulta(registro.GetstringConnection(), sql);
     try {
         consulta.Open();
     } catch (const EZamErro &erro) {

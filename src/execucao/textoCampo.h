@@ -1,6 +1,6 @@
 #pragma once
 
-#include "jobs/conexaoZam.h"
+#include "firebird/conexaoZam.h"
 
 #include <QLocale>
 #include <QString>

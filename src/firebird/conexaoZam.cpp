@@ -1,10 +1,13 @@
-#include "jobs/conexaoZam.h"
+#include "firebird/conexaoZam.h"
 
+#include "firebird/somenteLeitura.h"
+#include "firebird/statusFirebird.h"
+#include "platform/ambienteC.h"
 #include "platform/arquivoTexto.h"
 #include "platform/erros.h"
 
-#include "jobs/statusFirebird.h"
-
+#include <QDeadlineTimer>
+#include <QScopeGuard>
 #include <QStringList>
 #include <QTcpSocket>
 #include <cmath>
@@ -70,20 +73,20 @@ TTipoCampoZam tipoDoCampo(unsigned tipoSql, int escala)
     }
 }
 
-// Bytes the text form of a value may take. Text keeps its own length; the others are
-// given room for their longest text, a blob the longest text a message can carry.
+// Bytes the text form of a value may take: text keeps its own length, the others are
+// given room for their longest text.
 unsigned tamanhoComoTexto(unsigned tipoSql, unsigned tamanho)
 {
     switch (tipoSql) {
     case SQL_TEXT:
     case SQL_VARYING:
         return tamanho;
-    case SQL_BLOB:
-        return 32765;
     default:
         return 64;
     }
 }
+
+constexpr int subtipoTexto = 1;
 
 // The host and port of a database string "host/port:path" ("[address]/port:path" for IPv6);
 // false for any other form, which the library reads by rules of its own.
@@ -118,7 +121,7 @@ bool hostEPorta(const QString &stringConnection, QString *host, quint16 *porta)
 // not the TCP connection itself: a host that drops the packets would hold a worker for
 // minutes. A connection of our own, closed again at once, finds such a host first. Any
 // other outcome is left to the library, so that its own text reports it.
-void verificarHostResponde(const QString &stringConnection)
+void verificarHostResponde(const QString &stringConnection, const std::atomic<bool> &cancelada)
 {
     QString host;
     quint16 porta = 0;
@@ -126,7 +129,15 @@ void verificarHostResponde(const QString &stringConnection)
         return;
     QTcpSocket socket;
     socket.connectToHost(host, porta);
-    if (socket.waitForConnected(TConsultaZam::tempoLimiteConexao * 1000)) {
+    // In short slices, so that a cancel does not wait for a host that is gone.
+    const QDeadlineTimer prazo(TConsultaZam::tempoLimiteConexao * 1000);
+    while (!socket.waitForConnected(100)) {
+        if (cancelada)
+            throw EZamErro(TConsultaZam::mensagemCancelada);
+        if (socket.error() != QAbstractSocket::SocketTimeoutError || prazo.hasExpired())
+            break;
+    }
+    if (socket.state() == QAbstractSocket::ConnectedState) {
         socket.abort();
         return;
     }
@@ -139,11 +150,6 @@ void verificarHostResponde(const QString &stringConnection)
 }
 
 } // namespace
-
-TConsultaZam::TConsultaZam(const TZamDadosItem &registro, const QString &sql)
-    : TConsultaZam(registro.GetstringConnection(), sql)
-{
-}
 
 TConsultaZam::TConsultaZam(const QString &stringConnection, const QString &sql)
     : FStringConnection(stringConnection)
@@ -161,40 +167,18 @@ void TConsultaZam::Open()
 {
     if (FAtiva)
         throw EZamErro(QStringLiteral("Cannot perform this operation on an open dataset"));
-    if (!cabeEmAnsi(FSql))
+    const QString texto = textoSomenteLeitura(FSql);
+    if (!cabeEmAnsi(texto))
         throw EZamErro(QStringLiteral("O texto SQL tem caracteres que não existem em "
                                       "Windows-1252."));
-    const QByteArray sql = codificarTexto(FSql, TCodificacaoTexto::Ansi);
+    const QByteArray sql = codificarTexto(texto, TCodificacaoTexto::Ansi);
     FAtiva = true;
     try {
-        verificarHostResponde(FStringConnection);
+        verificarHostResponde(FStringConnection, FCancelada);
+        anexar();
+        verificarCancelamento();
         TStatusFirebird estado;
         TStatusFirebird *status = &estado;
-        IUtil *util = mestreFirebird()->getUtilInterface();
-
-        IXpbBuilder *dpb = util->getXpbBuilder(status, IXpbBuilder::DPB, nullptr, 0);
-        try {
-            // File name and strings are UTF-8, whatever the machine's code page.
-            dpb->insertTag(status, isc_dpb_utf8_filename);
-            dpb->insertString(status, isc_dpb_user_name, usuario.toUtf8().constData());
-            dpb->insertString(status, isc_dpb_password, senha.toUtf8().constData());
-            dpb->insertString(status, isc_dpb_lc_ctype, conjuntoCaracteres.toUtf8().constData());
-            dpb->insertInt(status, isc_dpb_connect_timeout, tempoLimiteConexao);
-            IProvider *provedor = mestreFirebird()->getDispatcher();
-            try {
-                FAttachment =
-                    provedor->attachDatabase(status, FStringConnection.toUtf8().constData(),
-                                             dpb->getBufferLength(status), dpb->getBuffer(status));
-            } catch (...) {
-                provedor->release();
-                throw;
-            }
-            provedor->release();
-        } catch (...) {
-            dpb->dispose();
-            throw;
-        }
-        dpb->dispose();
 
         // Read-only, reading what is committed: it never waits for a lock and cannot write.
         static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
@@ -203,96 +187,190 @@ void TConsultaZam::Open()
 
         FComando = FAttachment->prepare(status, FTransacao, unsigned(sql.size()), sql.constData(),
                                         SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA);
-        // The transaction belongs to this object: a COMMIT or SET TRANSACTION typed in the
-        // text would end or replace it behind its back.
-        switch (FComando->getType(status)) {
-        case isc_info_sql_stmt_start_trans:
-        case isc_info_sql_stmt_commit:
-        case isc_info_sql_stmt_rollback:
-            throw EZamErro(QStringLiteral("Comandos de controle de transação não são permitidos."));
-        default:
-            break;
-        }
+        // Only a query runs: the read-only transaction does not cover sequences, monitoring
+        // tables or a transaction of the statement's own.
+        const QString recusa = mensagemComandoRecusado(FComando->getType(status));
+        if (!recusa.isEmpty())
+            throw EZamErro(recusa);
 
-        // Every column as VARCHAR: the server writes each value as text, exact for NUMERIC
-        // and BIGINT and whole for text blobs.
-        IMessageMetadata *descrito = FComando->getOutputMetadata(status);
-        try {
-            const unsigned colunas = descrito->getCount(status);
-            IMetadataBuilder *construtor = descrito->getBuilder(status);
-            try {
-                FCampos.reserve(colunas);
-                for (unsigned i = 0; i < colunas; ++i) {
-                    TCampoZam campo;
-                    const char *alias = descrito->getAlias(status, i);
-                    campo.nome = FDecodificador(
-                        QByteArray(alias && *alias ? alias : descrito->getField(status, i)));
-                    campo.tipoSql = descrito->getType(status, i);
-                    campo.escala = descrito->getScale(status, i);
-                    campo.subtipo = descrito->getSubType(status, i);
-                    campo.tamanho = descrito->getLength(status, i);
-                    campo.tipo = tipoDoCampo(campo.tipoSql, campo.escala);
-                    construtor->setType(status, i, SQL_VARYING);
-                    construtor->setLength(status, i,
-                                          tamanhoComoTexto(campo.tipoSql, campo.tamanho));
-                    construtor->setScale(status, i, 0);
-                    FCampos.push_back(campo);
-                }
-                FMetadados = construtor->getMetadata(status);
-            } catch (...) {
-                construtor->release();
-                throw;
-            }
-            construtor->release();
-        } catch (...) {
-            descrito->release();
-            throw;
-        }
-        descrito->release();
-
-        FTamanhoLinha = FMetadados->getMessageLength(status);
-        for (unsigned i = 0; i < FCampos.size(); ++i) {
-            FPosicoes.push_back(FMetadados->getOffset(status, i));
-            FPosicoesNulo.push_back(FMetadados->getNullOffset(status, i));
-        }
-
-        if (FComando->getFlags(status) & IStatement::FLAG_HAS_CURSOR) {
-            FCursor = FComando->openCursor(status, FTransacao, nullptr, nullptr, FMetadados, 0);
-            FFimCursor = false;
-            buscar();
-        } else {
-            // A statement without a cursor (EXECUTE PROCEDURE, or one that writes) runs
-            // once; its output, if any, is the one row.
-            QByteArray linha(int(FTamanhoLinha), '\0');
-            FComando->execute(status, FTransacao, nullptr, nullptr,
-                              FCampos.empty() ? nullptr : FMetadados, linha.data());
-            if (!FCampos.empty())
-                FLinhas.push_back(linha);
-        }
+        prepararCampos();
+        verificarCancelamento();
+        FCursor = FComando->openCursor(status, FTransacao, nullptr, nullptr, FMetadados, 0);
+        FFimCursor = false;
+        buscar();
     } catch (const FbException &falha) {
+        const bool cancelada = FCancelada;
         Release();
+        if (cancelada)
+            throw EZamErro(mensagemCancelada);
         lancar(falha);
     } catch (...) {
+        const bool cancelada = FCancelada;
         Release();
+        if (cancelada)
+            throw EZamErro(mensagemCancelada);
         throw;
     }
+}
+
+void TConsultaZam::anexar()
+{
+    // The client library turns the database string into a file name with the C library's
+    // character type.
+    garantirCaracteresUtf8();
+    TStatusFirebird estado;
+    TStatusFirebird *status = &estado;
+    IUtil *util = mestreFirebird()->getUtilInterface();
+    IXpbBuilder *dpb = util->getXpbBuilder(status, IXpbBuilder::DPB, nullptr, 0);
+    IProvider *provedor = nullptr;
+    const auto liberar = qScopeGuard([&]() {
+        if (provedor)
+            provedor->release();
+        dpb->dispose();
+    });
+    // File name and strings are UTF-8, whatever the machine's code page.
+    dpb->insertTag(status, isc_dpb_utf8_filename);
+    dpb->insertString(status, isc_dpb_user_name, usuario.toUtf8().constData());
+    dpb->insertString(status, isc_dpb_password, senha.toUtf8().constData());
+    dpb->insertString(status, isc_dpb_lc_ctype, conjuntoCaracteres.toUtf8().constData());
+    dpb->insertInt(status, isc_dpb_connect_timeout, tempoLimiteConexao);
+    provedor = mestreFirebird()->getDispatcher();
+    IAttachment *anexo =
+        provedor->attachDatabase(status, FStringConnection.toUtf8().constData(),
+                                 dpb->getBufferLength(status), dpb->getBuffer(status));
+    {
+        std::lock_guard trava(FMutexAnexo);
+        FAttachment = anexo;
+    }
+    // The client library puts its own signal handlers in place at its first connection.
+    reforcarEncerramentoPorSinal();
+}
+
+void TConsultaZam::prepararCampos()
+{
+    TStatusFirebird estado;
+    TStatusFirebird *status = &estado;
+    // Every column but a BLOB as VARCHAR: the server writes each value as text, exact for
+    // NUMERIC and BIGINT. A BLOB stays a BLOB and is read whole at fetching.
+    IMessageMetadata *descrito = FComando->getOutputMetadata(status);
+    IMetadataBuilder *construtor = nullptr;
+    const auto liberar = qScopeGuard([&]() {
+        if (construtor)
+            construtor->release();
+        descrito->release();
+    });
+    const unsigned colunas = descrito->getCount(status);
+    construtor = descrito->getBuilder(status);
+    FCampos.reserve(colunas);
+    for (unsigned i = 0; i < colunas; ++i) {
+        TCampoZam campo;
+        const char *alias = descrito->getAlias(status, i);
+        campo.nome =
+            FDecodificador(QByteArray(alias && *alias ? alias : descrito->getField(status, i)));
+        campo.tipoSql = descrito->getType(status, i);
+        campo.escala = descrito->getScale(status, i);
+        campo.subtipo = descrito->getSubType(status, i);
+        campo.tamanho = descrito->getLength(status, i);
+        campo.tipo = tipoDoCampo(campo.tipoSql, campo.escala);
+        if (campo.tipoSql != SQL_BLOB) {
+            construtor->setType(status, i, SQL_VARYING);
+            construtor->setLength(status, i, tamanhoComoTexto(campo.tipoSql, campo.tamanho));
+            construtor->setScale(status, i, 0);
+        }
+        FCampos.push_back(campo);
+    }
+    FMetadados = construtor->getMetadata(status);
+    FTamanhoLinha = FMetadados->getMessageLength(status);
+    for (unsigned i = 0; i < FCampos.size(); ++i) {
+        FPosicoes.push_back(FMetadados->getOffset(status, i));
+        FPosicoesNulo.push_back(FMetadados->getNullOffset(status, i));
+    }
+}
+
+void TConsultaZam::cancelar() noexcept
+{
+    FCancelada = true;
+    std::lock_guard trava(FMutexAnexo);
+    if (!FAttachment)
+        return;
+    IStatus *bruto = mestreFirebird()->getStatus();
+    {
+        // Nothing running to cancel is not a failure here.
+        CheckStatusWrapper status(bruto);
+        FAttachment->cancelOperation(&status, fb_cancel_raise);
+    }
+    bruto->dispose();
+}
+
+void TConsultaZam::verificarCancelamento() const
+{
+    if (FCancelada)
+        throw EZamErro(mensagemCancelada);
 }
 
 void TConsultaZam::buscar()
 {
     if (FFimCursor)
         return;
-    QByteArray linha(int(FTamanhoLinha), '\0');
+    TLinhaLida linha;
+    linha.dados = QByteArray(int(FTamanhoLinha), '\0');
     try {
+        verificarCancelamento();
         TStatusFirebird estado;
         TStatusFirebird *status = &estado;
-        if (FCursor->fetchNext(status, linha.data()) == IStatus::RESULT_OK)
-            FLinhas.push_back(linha);
-        else
+        if (FCursor->fetchNext(status, linha.dados.data()) == IStatus::RESULT_OK) {
+            lerBlobs(linha.dados, linha.blobs);
+            FLinhas.push_back(std::move(linha));
+        } else {
             FFimCursor = true;
+        }
     } catch (const FbException &falha) {
         FFimCursor = true;
+        if (FCancelada)
+            throw EZamErro(mensagemCancelada);
         lancar(falha);
+    } catch (...) {
+        FFimCursor = true;
+        throw;
+    }
+}
+
+void TConsultaZam::lerBlobs(QByteArray &linha, std::vector<QByteArray> &blobs)
+{
+    TStatusFirebird estado;
+    TStatusFirebird *status = &estado;
+    for (std::size_t i = 0; i < FCampos.size(); ++i) {
+        if (FCampos[i].tipoSql != SQL_BLOB)
+            continue;
+        blobs.resize(FCampos.size());
+        qint16 nulo;
+        std::memcpy(&nulo, linha.constData() + FPosicoesNulo[i], sizeof nulo);
+        if (nulo)
+            continue;
+        ISC_QUAD id;
+        std::memcpy(&id, linha.constData() + FPosicoes[i], sizeof id);
+        IBlob *blob = FAttachment->openBlob(status, FTransacao, &id, 0, nullptr);
+        const auto fechar = qScopeGuard([&]() {
+            CheckStatusWrapper silencioso(mestreFirebird()->getStatus());
+            blob->close(&silencioso);
+            if (silencioso.getState() & IStatus::STATE_ERRORS)
+                blob->release();
+            silencioso.dispose();
+        });
+        QByteArray conteudo;
+        char pedaco[32768];
+        for (;;) {
+            verificarCancelamento();
+            unsigned lidos = 0;
+            const int resultado = blob->getSegment(status, sizeof pedaco, pedaco, &lidos);
+            if (resultado != IStatus::RESULT_OK && resultado != IStatus::RESULT_SEGMENT)
+                break;
+            conteudo.append(pedaco, qsizetype(lidos));
+        }
+        if (FCampos[i].subtipo != subtipoTexto)
+            conteudo = codificarTexto(QStringLiteral("(binário, %1 bytes)").arg(conteudo.size()),
+                                      TCodificacaoTexto::Ansi);
+        blobs[i] = conteudo.isNull() ? QByteArray("") : conteudo;
     }
 }
 
@@ -307,11 +385,17 @@ const char *TConsultaZam::valor(int i, unsigned *tamanho) const
     verificarIndice(i);
     if (FLinhas.empty())
         return nullptr;
-    const char *linha = FLinhas.front().constData();
+    const TLinhaLida &atual = FLinhas.front();
+    const char *linha = atual.dados.constData();
     qint16 nulo;
     std::memcpy(&nulo, linha + FPosicoesNulo[size_t(i)], sizeof nulo);
     if (nulo)
         return nullptr;
+    if (FCampos[size_t(i)].tipoSql == SQL_BLOB) {
+        const QByteArray &conteudo = atual.blobs[size_t(i)];
+        *tamanho = unsigned(conteudo.size());
+        return conteudo.constData();
+    }
     quint16 comprimento;
     std::memcpy(&comprimento, linha + FPosicoes[size_t(i)], sizeof comprimento);
     *tamanho = comprimento;
@@ -419,6 +503,7 @@ void TConsultaZam::Release() noexcept
             status.init();
             FTransacao = nullptr;
         }
+        std::lock_guard trava(FMutexAnexo);
         if (FAttachment) {
             FAttachment->detach(&status);
             if (status.getState() & IStatus::STATE_ERRORS)
@@ -428,6 +513,7 @@ void TConsultaZam::Release() noexcept
         }
     }
     bruto->dispose();
+    FCancelada = false;
     FCampos.clear();
     FPosicoes.clear();
     FPosicoesNulo.clear();

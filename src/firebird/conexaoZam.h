@@ -1,11 +1,11 @@
 #pragma once
 
-#include "catalog/uTZamDadosList.h"
-
 #include <QByteArray>
 #include <QString>
 #include <QStringDecoder>
+#include <atomic>
 #include <deque>
+#include <mutex>
 #include <vector>
 
 namespace Firebird {
@@ -27,7 +27,7 @@ enum class TTipoCampoZam {
     Hora,      // TIME: "hh:mm:ss.zzzz"
     DataHora,  // TIMESTAMP: "31-JAN-2024 13:45:06.7890", just the date at midnight
     Booleano,  // BOOLEAN: "TRUE" / "FALSE"
-    Blob,      // BLOB, its contents as text
+    Blob,      // a text BLOB, its whole contents; a binary one as "(binário, N bytes)"
     Outro
 };
 
@@ -44,15 +44,20 @@ struct TCampoZam
     unsigned tamanho = 0;
 };
 
-// One SELECT over one fresh attachment of its own, used by a worker on its own thread.
+// One query over one fresh attachment of its own, used by a worker on its own thread.
 // The constructor only takes the settings; Open attaches, runs the statement in a read-only
 // transaction and makes the first row current; Release closes everything again and is
 // called by the destructor, so nothing outlives the object; a failed Open has already
 // released what it had opened. Every failure throws EZamErro with the client library's or
-// the server's own message text, its lines joined by "\n"; the few checks made here (SQL
-// text that Windows-1252 cannot hold, COMMIT and the like, a host that does not complete the
-// TCP connection within tempoLimiteConexao) have texts of their own. No login dialog is
-// ever shown: the user and password are fixed.
+// the server's own message text, its lines joined by "\n"; the checks made here have texts
+// of their own: a text that is not one query that only reads (see somenteLeitura.h), SQL
+// text that Windows-1252 cannot hold, a host that does not complete the TCP connection
+// within tempoLimiteConexao, and a cancelled query. No login dialog is ever shown: the user
+// and password are fixed.
+//
+// cancelar may be called from any thread while another one runs Open or reads rows: the
+// statement running on the server is cancelled through the client library, and what is
+// left of Open and of the reading fails at once with mensagemCancelada.
 class TConsultaZam
 {
 public:
@@ -62,8 +67,8 @@ public:
     // Seconds a server that does not answer is waited for, at connecting and at logging in.
     static constexpr int tempoLimiteConexao = 10;
 
-    // The database string is the record's stringConnection as it is now.
-    TConsultaZam(const TZamDadosItem &registro, const QString &sql);
+    static inline const QString mensagemCancelada = QStringLiteral("Cancelado");
+
     // A database string of the form "host/port:path".
     TConsultaZam(const QString &stringConnection, const QString &sql);
     ~TConsultaZam();
@@ -74,9 +79,14 @@ public:
     const QString &sql() const { return FSql; }
 
     // Attaches, starts the transaction, prepares and runs the statement and fetches the
-    // first row. A statement that writes fails with the server's own text: the transaction
-    // is read-only and is rolled back at Release. Opening an open query fails.
+    // first row. A statement that the server does not classify as a query is refused before
+    // it runs; the transaction is read-only besides, and is rolled back at Release. Opening
+    // an open query fails.
     void Open();
+    // Stops Open or the reading of the rows, from any thread; see above. Stays in force
+    // until Release.
+    void cancelar() noexcept;
+    bool cancelada() const { return FCancelada; }
     bool Active() const { return FAtiva; }
 
     // The value of field i of the current row: NULL, or no current row, gives "" / 0.
@@ -100,7 +110,11 @@ public:
     void Release() noexcept;
 
 private:
+    void anexar();
+    void prepararCampos();
     void buscar();
+    void lerBlobs(QByteArray &linha, std::vector<QByteArray> &blobs);
+    void verificarCancelamento() const;
     void verificarIndice(int i) const;
     const char *valor(int i, unsigned *tamanho) const;
 
@@ -116,9 +130,19 @@ private:
     std::vector<unsigned> FPosicoes;
     std::vector<unsigned> FPosicoesNulo;
     unsigned FTamanhoLinha = 0;
+    // A row as fetched, with the contents of its BLOB columns (read while the transaction is
+    // open; empty for the other columns).
+    struct TLinhaLida
+    {
+        QByteArray dados;
+        std::vector<QByteArray> blobs;
+    };
     // Rows fetched and not yet passed; the first one is the current row.
-    std::deque<QByteArray> FLinhas;
+    std::deque<TLinhaLida> FLinhas;
     int FLinhasPassadas = 0;
     bool FFimCursor = true;
     mutable QStringDecoder FDecodificador;
+    // Guards FAttachment between Release and a cancel from another thread.
+    std::mutex FMutexAnexo;
+    std::atomic<bool> FCancelada = false;
 };

@@ -1,4 +1,4 @@
-#include "jobs/conexaoZam.h"
+#include "firebird/conexaoZam.h"
 #include "platform/erros.h"
 #include "support/firebirdTeste.h"
 
@@ -46,6 +46,8 @@ private Q_SLOTS:
         ZAM_EXIGIR_FIREBIRD();
         TBaseTeste padariaBase = TBaseTeste::comTrabalhadores(padaria, 12, 3);
         padariaBase.razao = razaoPadaria;
+        padariaBase.comandos = {QStringLiteral("create sequence g"),
+                                QStringLiteral("alter sequence g restart with 100")};
         TBaseTeste nulos;
         nulos.nome = QStringLiteral("Nulos");
         nulos.ultimo = {std::nullopt};
@@ -111,7 +113,7 @@ private Q_SLOTS:
         QFETCH(qint32, inteiro);
         QFETCH(QString, erroInteiro);
 
-        TConsultaZam consulta(*registro(base), sql);
+        TConsultaZam consulta(registro(base)->GetstringConnection(), sql);
         QCOMPARE(falhaDoOpen(consulta), QString());
         QCOMPARE(consulta.Eof(), eof);
         QCOMPARE(consulta.campoTexto(), texto);
@@ -133,7 +135,7 @@ private Q_SLOTS:
 
     void semLinhas()
     {
-        TConsultaZam consulta(*registro(padaria),
+        TConsultaZam consulta(registro(padaria)->GetstringConnection(),
                               "select registro, nome from trabalhador where registro < 0");
         QCOMPARE(falhaDoOpen(consulta), QString());
         QVERIFY(consulta.Eof());
@@ -158,8 +160,9 @@ private Q_SLOTS:
     void variasLinhas()
     {
         QFETCH(int, contarNaLinha);
-        TConsultaZam consulta(*registro(padaria), "select registro, nome, situacao as \"Situação\" "
-                                                  "from trabalhador order by registro");
+        TConsultaZam consulta(registro(padaria)->GetstringConnection(),
+                              "select registro, nome, situacao as \"Situação\" "
+                              "from trabalhador order by registro");
         QCOMPARE(falhaDoOpen(consulta), QString());
         QCOMPARE(consulta.FieldCount(), 3);
         QCOMPARE(consulta.FieldName(0), QStringLiteral("REGISTRO"));
@@ -187,7 +190,8 @@ private Q_SLOTS:
 
     void indiceForaDosCampos()
     {
-        TConsultaZam consulta(*registro(padaria), "select count(*) from trabalhador");
+        TConsultaZam consulta(registro(padaria)->GetstringConnection(),
+                              "select count(*) from trabalhador");
         QCOMPARE(falhaDoOpen(consulta), QString());
         for (int i : {-1, 1}) {
             QString erro;
@@ -203,14 +207,15 @@ private Q_SLOTS:
     // Text goes both ways as Windows-1252: in the SQL text and in the values.
     void textoWindows1252()
     {
-        TConsultaZam valor(*registro(padaria), "select razao, octet_length(razao) from empresa");
+        TConsultaZam valor(registro(padaria)->GetstringConnection(),
+                           "select razao, octet_length(razao) from empresa");
         QCOMPARE(falhaDoOpen(valor), QString());
         QCOMPARE(valor.campoTexto(0), razaoPadaria);
         // One byte per character: stored as Windows-1252, not as UTF-8.
         QCOMPARE(valor.campoInteiro(1), razaoPadaria.size());
         valor.Release();
 
-        TConsultaZam filtro(*registro(padaria),
+        TConsultaZam filtro(registro(padaria)->GetstringConnection(),
                             QStringLiteral("select count(*) from empresa where razao = '") +
                                 razaoPadaria + u'\'');
         QCOMPARE(falhaDoOpen(filtro), QString());
@@ -218,7 +223,8 @@ private Q_SLOTS:
         filtro.Release();
 
         // A character that Windows-1252 lacks cannot reach the server unchanged.
-        TConsultaZam fora(*registro(padaria), u"select count(*) from empresa where razao = 'Ł'"_qs);
+        TConsultaZam fora(registro(padaria)->GetstringConnection(),
+                          u"select count(*) from empresa where razao = 'Ł'"_qs);
         QCOMPARE(falhaDoOpen(fora),
                  QStringLiteral("O texto SQL tem caracteres que não existem em Windows-1252."));
         QVERIFY(!fora.Active());
@@ -261,7 +267,7 @@ private Q_SLOTS:
         QFETCH(QString, texto);
         QFETCH(TTipoCampoZam, tipo);
         QFETCH(int, escala);
-        TConsultaZam consulta(*registro(padaria),
+        TConsultaZam consulta(registro(padaria)->GetstringConnection(),
                               QStringLiteral("select ") + expressao +
                                   QStringLiteral(" as valor from rdb$database"));
         QCOMPARE(falhaDoOpen(consulta), QString());
@@ -300,9 +306,6 @@ private Q_SLOTS:
         QTest::newRow("invalid statement")
             << registro(padaria)->GetstringConnection() << "selec ultimo from zamdef"
             << "Dynamic SQL Error\nSQL error code = -104\nToken unknown - line 1, column 1\nselec";
-        QTest::newRow("transaction statement")
-            << registro(padaria)->GetstringConnection() << "commit"
-            << "Comandos de controle de transação não são permitidos.";
     }
     void falhas()
     {
@@ -322,37 +325,126 @@ private Q_SLOTS:
         consulta.Release();
     }
 
-    // A statement that writes fails in the read-only transaction and changes nothing.
-    void escritaRecusada_data()
+    // Only a query that reads runs: what would write (a row, a sequence, another session) is
+    // refused, by its text before anything is sent or by the server's classification, and
+    // nothing changes, neither the rows, nor the sequence, nor the uncommitted work of another
+    // session.
+    void somenteLeitura_data()
     {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("mensagem");
-        const QString somenteLeitura =
-            QStringLiteral("attempted update during read-only transaction");
-        QTest::newRow("delete") << "delete from trabalhador" << somenteLeitura;
-        QTest::newRow("update") << "update trabalhador set situacao = '9'" << somenteLeitura;
+        const auto servidor = [](const QString &comando) {
+            return QStringLiteral("Só consultas (SELECT) podem ser executadas; o servidor "
+                                  "classificou o texto como %1.")
+                .arg(comando);
+        };
+        const QString texto = QStringLiteral("O texto não foi executado em nenhuma base: ");
+        const QString genId = texto + "GEN_ID com passo diferente de 0 altera o gerador. Para "
+                                      "só ler o valor, use GEN_ID(gerador, 0).";
+        QTest::newRow("delete") << "delete from trabalhador" << servidor("DELETE");
+        QTest::newRow("update") << "update trabalhador set situacao = '9'" << servidor("UPDATE");
         QTest::newRow("insert") << "insert into trabalhador (registro) values (99)"
-                                << somenteLeitura;
+                                << servidor("INSERT");
         QTest::newRow("ddl") << "drop table zamdef"
-                             << "unsuccessful metadata update\nDROP TABLE ZAMDEF failed\n" +
-                                    somenteLeitura;
+                             << servidor("comando de definição de dados (DDL)");
+        QTest::newRow("set generator") << "set generator g to 5" << servidor("SET GENERATOR");
+        QTest::newRow("transaction") << "commit" << servidor("controle de transação");
+        QTest::newRow("monitoring delete")
+            << "delete from mon$attachments where mon$attachment_id <> current_connection"
+            << servidor("DELETE");
+        QTest::newRow("with lock")
+            << "select registro from trabalhador with lock"
+            << texto + "WITH LOCK bloqueia registros em uso por outras sessões. Só consultas que "
+                       "apenas leem são permitidas.";
+        QTest::newRow("gen_id step 1") << "select gen_id(g, 1) from rdb$database" << genId;
+        QTest::newRow("gen_id negative step")
+            << "select GEN_ID ( g , -50 ) from rdb$database" << genId;
+        QTest::newRow("gen_id in a where")
+            << "select 1 from rdb$database where gen_id(g, 1000) > 0" << genId;
+        QTest::newRow("next value for")
+            << "select next value for g from rdb$database"
+            << texto + "NEXT VALUE FOR avança o gerador em cada base. Para só ler o valor, use "
+                       "GEN_ID(gerador, 0).";
+        QTest::newRow("execute block")
+            << "execute block returns (x bigint) as begin x = 1; suspend; end"
+            << texto + "EXECUTE BLOCK pode alterar dados. Só consultas (SELECT) são permitidas.";
+        QTest::newRow("two statements")
+            << "select 1 from rdb$database; delete from trabalhador"
+            << texto + "ele tem mais de um comando. Execute uma consulta por vez.";
     }
-    void escritaRecusada()
+    void somenteLeitura()
     {
         QFETCH(QString, sql);
         QFETCH(QString, mensagem);
+        const QString arquivo = FPasta.arquivo(padaria);
+        TSessaoPendente outra(arquivo, QStringLiteral("insert into trabalhador (registro, nome) "
+                                                      "values (500, 'de outra sessão')"));
+        QCOMPARE(outra.erro(), QString());
+        const QString conferir = QStringLiteral(
+            "select count(*) + 1000 * (select count(*) from zamdef) from trabalhador");
         {
-            TConsultaZam escrita(*registro(padaria), sql);
+            TConsultaZam escrita(registro(padaria)->GetstringConnection(), sql);
             QCOMPARE(falhaDoOpen(escrita), mensagem);
         }
-        TConsultaZam conferencia(
-            *registro(padaria),
-            "select count(*), sum(iif(situacao = '1', 1, 0)), (select count(*) from zamdef) "
-            "from trabalhador");
+        TConsultaZam conferencia(registro(padaria)->GetstringConnection(),
+                                 "select count(*), sum(iif(situacao = '1', 1, 0)), "
+                                 "(select count(*) from zamdef), gen_id(g, 0) from trabalhador");
         QCOMPARE(falhaDoOpen(conferencia), QString());
         QCOMPARE(conferencia.campoInteiro(0), 15);
         QCOMPARE(conferencia.campoInteiro(1), 12);
         QCOMPARE(conferencia.campoInteiro(2), 1);
+        QCOMPARE(conferencia.campoInteiro(3), 100);
+        // The other session is still attached and still sees its own row.
+        QString erro;
+        QCOMPARE(outra.contar(conferir, &erro), 1016);
+        QCOMPARE(erro, QString());
+    }
+
+    // What only reads runs, however it is written: gen_id with step 0, WITH, the words that
+    // are refused inside comments and literals, a trailing semicolon.
+    void consultasPermitidas_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("valor");
+        QTest::newRow("gen_id step 0") << "select gen_id(g, 0) from rdb$database"
+                                       << "100";
+        QTest::newRow("with") << "with t as (select count(*) as n from trabalhador) "
+                                 "select n from t"
+                              << "15";
+        QTest::newRow("words in literals and comments")
+            << "select 'next value for g; gen_id(g, 1)' /* execute block */ from rdb$database "
+               "-- gen_id(g, 5)"
+            << "next value for g; gen_id(g, 1)";
+        QTest::newRow("q-string") << "select q'{gen_id(g, 1)}' from rdb$database"
+                                  << "gen_id(g, 1)";
+        QTest::newRow("trailing semicolon") << "select count(*) from trabalhador;\n"
+                                            << "15";
+    }
+    void consultasPermitidas()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, valor);
+        TConsultaZam consulta(registro(padaria)->GetstringConnection(), sql);
+        QCOMPARE(falhaDoOpen(consulta), QString());
+        QCOMPARE(consulta.campoTexto(0), valor);
+    }
+
+    // A text BLOB is read whole whatever its size; a binary one says what it holds.
+    void blobs()
+    {
+        const QString texto = QStringLiteral("Relatório ").repeated(4000) + u'!';
+        QCOMPARE(texto.size(), 40001);
+        TConsultaZam consulta(registro(padaria)->GetstringConnection(),
+                              "select cast(lpad('', 30000, 'Relatório ') as blob sub_type text "
+                              "character set WIN1252) || lpad('', 10000, 'Relatório ') || '!', "
+                              "cast(lpad('', 300, 'x') as blob sub_type binary), "
+                              "cast(null as blob sub_type text) from rdb$database");
+        QCOMPARE(falhaDoOpen(consulta), QString());
+        QCOMPARE(consulta.campo(0).tipo, TTipoCampoZam::Blob);
+        QCOMPARE(consulta.campoTexto(0), texto);
+        QCOMPARE(consulta.campoTexto(1), QStringLiteral("(binário, 300 bytes)"));
+        QVERIFY(consulta.campoNulo(2));
+        QCOMPARE(consulta.campoTexto(2), QString());
     }
 
     // A server that never answers holds a worker for at most the connect timeout. Here one
@@ -422,7 +514,7 @@ private Q_SLOTS:
         relogio.restart();
         for (int i = 0; i < bases; ++i) {
             threads.emplace_back([&, i] {
-                TConsultaZam consulta(*registros[size_t(i)],
+                TConsultaZam consulta(registros[size_t(i)]->GetstringConnection(),
                                       "select count(*), (select max(ultimo) from zamdef) "
                                       "from trabalhador where situacao = '1'");
                 largada.arrive_and_wait();
@@ -455,7 +547,8 @@ private Q_SLOTS:
         const QString arquivo = QFileInfo(FPasta.arquivo(padaria)).canonicalFilePath();
         QString erro;
         {
-            TConsultaZam aberta(*registro(padaria), "select registro from trabalhador");
+            TConsultaZam aberta(registro(padaria)->GetstringConnection(),
+                                "select registro from trabalhador");
             QCOMPARE(falhaDoOpen(aberta), QString());
             QVERIFY(aberta.Active());
             QVERIFY(servidor.bancosEmUso(&erro).contains(arquivo));
@@ -467,7 +560,8 @@ private Q_SLOTS:
             aberta.Release();
         }
         {
-            TConsultaZam esquecida(*registro(padaria), "select registro from trabalhador");
+            TConsultaZam esquecida(registro(padaria)->GetstringConnection(),
+                                   "select registro from trabalhador");
             QCOMPARE(falhaDoOpen(esquecida), QString());
             QVERIFY(servidor.bancosEmUso().contains(arquivo));
         }
@@ -475,9 +569,10 @@ private Q_SLOTS:
 
         // Failures after the attachment was made, many times over.
         for (int i = 0; i < 20; ++i) {
-            TConsultaZam tabela(*registro(QStringLiteral("Sem zamdef")), "select * from zamdef");
+            TConsultaZam tabela(registro(QStringLiteral("Sem zamdef"))->GetstringConnection(),
+                                "select * from zamdef");
             QVERIFY(!falhaDoOpen(tabela).isEmpty());
-            TConsultaZam escrita(*registro(padaria), "delete from zamdef");
+            TConsultaZam escrita(registro(padaria)->GetstringConnection(), "delete from zamdef");
             QVERIFY(!falhaDoOpen(escrita).isEmpty());
             escrita.Release();
         }
@@ -487,7 +582,8 @@ private Q_SLOTS:
     // Open a second time while open is refused; after Release the query opens afresh.
     void reabrir()
     {
-        TConsultaZam consulta(*registro(padaria), "select count(*) from trabalhador");
+        TConsultaZam consulta(registro(padaria)->GetstringConnection(),
+                              "select count(*) from trabalhador");
         QCOMPARE(falhaDoOpen(consulta), QString());
         QCOMPARE(falhaDoOpen(consulta),
                  QStringLiteral("Cannot perform this operation on an open dataset"));

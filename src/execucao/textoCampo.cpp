@@ -1,4 +1,4 @@
-#include "sql/textoCampo.h"
+#include "execucao/textoCampo.h"
 
 #include <QDate>
 #include <QStringView>

@@ -1,6 +1,7 @@
 #include "platform/arquivoTexto.h"
 #include "platform/caminhos.h"
 #include "platform/erros.h"
+#include "platform/ini.h"
 #include "support/arquivosTeste.h"
 
 #include <QDir>
@@ -23,6 +24,8 @@ private Q_SLOTS:
     void arquivoInexistente();
     void gravarSemPasta();
     void gravarEmPastaSomenteLeituraPreservaArquivo();
+    void discoCheioMantemArquivo_data();
+    void discoCheioMantemArquivo();
     void juntar_data();
     void juntar();
     void caminhoLocal_data();
@@ -154,6 +157,60 @@ void TestPlatform::gravarEmPastaSomenteLeituraPreservaArquivo()
                  QString("Cannot create file \"%1\". %2").arg(nome, somenteLeitura.motivo()));
     }
     QCOMPARE(lerArquivo(nome), QByteArray("antigo\r\n"));
+}
+
+void TestPlatform::discoCheioMantemArquivo_data()
+{
+    QTest::addColumn<int>("kib");
+    QTest::addColumn<int>("registros");
+
+    // No records stands for a zamcon.ini of six lines, changed through one key.
+    QTest::newRow("zamcon.ini") << 16 << 0;
+    QTest::newRow("small catalogue") << 16 << 6;
+    QTest::newRow("200 records") << 16 << 200;
+    // Larger than the file's write buffer: written straight through.
+    QTest::newRow("1000 records") << 64 << 1000;
+}
+
+void TestPlatform::discoCheioMantemArquivo()
+{
+    QFETCH(int, kib);
+    QFETCH(int, registros);
+    const QString pasta = FPasta.filePath("disco");
+    QVERIFY(QDir().mkpath(pasta));
+    TDiscoCheio disco(pasta, kib);
+    if (!disco.montado())
+        return;
+
+    const auto catalogo = [](int quantos, const QString &prefixo) {
+        QStringList linhas;
+        for (int i = 0; i < quantos; ++i)
+            linhas.append(QString("%1%2,\"01/02/2020 10:00\",1234,3050").arg(prefixo).arg(i));
+        return linhas;
+    };
+    const bool ini = registros == 0;
+    const QString nome = pasta + (ini ? "/zamcon.ini" : "/ZamDados.csv");
+    const QByteArray antigo = ini ? QByteArray("[SERVIDOR]\r\nNOME=srv1\r\nPORTA=3050\r\n[ZAM]\r\n"
+                                               "CAMINHO=c:\\z\\A\\ZAM.FDB\r\nUSUARIO=u\r\n")
+                                  : (catalogo(registros, "BASE").join("\r\n") + "\r\n").toLatin1();
+    escreverArquivo(nome, antigo);
+    if (!disco.encher())
+        return;
+
+    try {
+        if (ini)
+            gravarIni(nome, "ZAM", "CAMINHO", "c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\OUTRA\\ZAM.FDB");
+        else
+            gravarLinhasTexto(nome, catalogo(registros, "OUTRA"));
+        QFAIL("writing to a full disk must fail");
+    } catch (const EZamErro &e) {
+        QCOMPARE(e.mensagem(), QString(u"Disco cheio: não há espaço para gravar o arquivo \"%1\". "
+                                       u"O arquivo anterior foi mantido"_qs)
+                                   .arg(nome));
+    }
+    QCOMPARE(lerArquivo(nome), antigo);
+    // Nor is a temporary file left to take space.
+    QCOMPARE(QDir(pasta).entryList(QDir::Files | QDir::Hidden, QDir::Name).size(), 2);
 }
 
 void TestPlatform::juntar_data()

@@ -47,6 +47,12 @@ QString mensagemAoCriar(const QString &fileName, const QString &motivo, int erro
     return QString("Cannot create file \"%1\". %2").arg(fileName, texto);
 }
 
+bool comecaComBom(const QByteArray &bytes)
+{
+    return bytes.startsWith(bomUtf8) || bytes.startsWith(bomUtf16LE) ||
+           bytes.startsWith(bomUtf16BE);
+}
+
 } // namespace
 
 QString decodificarTexto(const QByteArray &bytes, TCodificacaoTexto *codificacao)
@@ -155,7 +161,14 @@ void gravarLinhasTexto(const QString &fileName, const QStringList &linhas)
     QString texto;
     for (const QString &linha : linhas)
         texto += linha + QStringLiteral("\r\n");
-    const auto codificacao =
-        cabeEmAnsi(texto) ? TCodificacaoTexto::Ansi : TCodificacaoTexto::Utf8Bom;
-    gravarBytes(fileName, codificarTexto(texto, codificacao));
+    if (cabeEmAnsi(texto)) {
+        const QByteArray ansi = codificarAnsi(texto);
+        // Windows-1252 text whose first bytes are those of a byte-order mark ("ÿþ", "þÿ",
+        // "ï»¿") would be read back in that other encoding: UTF-8 with its mark reads exactly.
+        if (!comecaComBom(ansi)) {
+            gravarBytes(fileName, ansi);
+            return;
+        }
+    }
+    gravarBytes(fileName, codificarTexto(texto, TCodificacaoTexto::Utf8Bom));
 }

@@ -32,5 +32,6 @@ void gravarBytes(const QString &fileName, const QByteArray &bytes);
 
 // Writes lines each ended by CR LF, in Windows-1252 without a byte-order mark. A text with
 // characters that Windows-1252 cannot hold is written as UTF-8 with its byte-order mark
-// instead, so that nothing is lost; readers honour the mark.
+// instead, so that nothing is lost; readers honour the mark. So is a text whose
+// Windows-1252 bytes would begin like a byte-order mark.
 void gravarLinhasTexto(const QString &fileName, const QStringList &linhas);

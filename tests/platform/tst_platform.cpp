@@ -19,6 +19,8 @@ private Q_SLOTS:
     void lerLinhas();
     void gravarLinhas_data();
     void gravarLinhas();
+    void comecoComoBom_data();
+    void comecoComoBom();
     void codificacaoMantida_data();
     void codificacaoMantida();
     void arquivoInexistente();
@@ -94,6 +96,38 @@ void TestPlatform::gravarLinhas()
     gravarLinhasTexto(nome, linhas);
     QCOMPARE(lerArquivo(nome), bytes);
     QCOMPARE(lerLinhasTexto(nome), linhas);
+}
+
+void TestPlatform::comecoComoBom_data()
+{
+    QTest::addColumn<QStringList>("linhas");
+    QTest::addColumn<bool>("emAnsi");
+
+    QStringList pastas;
+    for (int i = 0; i < 8; ++i)
+        pastas.append(QString("d:\\dados%1=c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\").arg(i));
+    // The marks of UTF-16 and UTF-8 read as Windows-1252.
+    QTest::newRow("utf-16le mark") << QStringList{u"ÿþCLIENTE,x,1,2"_qs, "B,y,3,4"} << false;
+    QTest::newRow("utf-16be mark") << QStringList{u"þÿ"_qs} << false;
+    QTest::newRow("utf-8 mark") << QStringList{u"ï»¿ABC"_qs, u"ação"_qs} << false;
+    QTest::newRow("list of data folders")
+        << (QStringList{u"þÿ\\\\srv\\dados=/srv/"_qs} + pastas) << false;
+    // Only the whole mark counts: other texts stay in Windows-1252 for the other machines.
+    QTest::newRow("half a utf-8 mark") << QStringList{u"ï»x"_qs} << true;
+    QTest::newRow("marks in the wrong order") << QStringList{u"þï»¿"_qs} << true;
+    QTest::newRow("mark after the first line") << QStringList{"a", u"ÿþ"_qs} << true;
+}
+
+void TestPlatform::comecoComoBom()
+{
+    QFETCH(QStringList, linhas);
+    QFETCH(bool, emAnsi);
+    const QString nome = FPasta.filePath("bom.txt");
+    gravarLinhasTexto(nome, linhas);
+    QCOMPARE(lerLinhasTexto(nome), linhas);
+    TCodificacaoTexto lida;
+    decodificarTexto(lerArquivo(nome), &lida);
+    QCOMPARE(lida, emAnsi ? TCodificacaoTexto::Ansi : TCodificacaoTexto::Utf8Bom);
 }
 
 void TestPlatform::codificacaoMantida_data()

@@ -33,6 +33,8 @@ private Q_SLOTS:
     void caminhoLocal_data();
     void caminhoLocal();
     void caminhoLocalSemMapeamento();
+    void caminhoLocalNaoSobe_data();
+    void caminhoLocalNaoSobe();
     void nomePasta_data();
     void nomePasta();
 
@@ -303,6 +305,75 @@ void TestPlatform::caminhoLocalSemMapeamento()
         ::caminhoLocal("\\\\SRV1\\Dados\\ZAM_DADOS"),
         QString("/run/user/%1/gvfs/smb-share:server=srv1,share=dados/ZAM_DADOS").arg(getuid()));
     qunsetenv("ZAMDADOS_SMB");
+}
+
+void TestPlatform::caminhoLocalNaoSobe_data()
+{
+    QTest::addColumn<bool>("comSmb");
+    QTest::addColumn<QString>("caminho");
+    // The folder the local path must stay in; "@share" is where the row's SMB mapping puts
+    // the share \\\\SRV\\DADOS.
+    QTest::addColumn<QString>("dentroDe");
+    // The exact local path where the path names something, else empty.
+    QTest::addColumn<QString>("local");
+
+    const QString nunca = "/nonexistent";
+    for (const bool comSmb : {true, false}) {
+        const auto linha = [&](const char *nome) -> QTestData & {
+            return QTest::newRow(qPrintable(QString(nome) + (comSmb ? "" : ", desktop mount")))
+                   << comSmb;
+        };
+        linha("no server, climbing") << "\\\\..\\..\\etc" << nunca << "";
+        linha("server dot dot") << "\\\\..\\dados\\x" << nunca << "";
+        linha("server dot") << "\\\\.\\dados\\x" << nunca << "";
+        linha("empty server") << "\\\\\\dados\\x" << nunca << "";
+        linha("share dot dot") << "\\\\SRV\\..\\..\\etc" << nunca << "";
+        linha("share dot") << "\\\\SRV\\.\\x" << nunca << "";
+        linha("slash in the server") << "\\\\a/../../../etc\\b\\c" << nunca << "";
+        linha("slash in the share") << "\\\\SRV\\d/../../..\\etc" << nunca << "";
+        linha("rest climbs above the share") << "\\\\SRV\\DADOS\\..\\..\\..\\etc"
+                                             << "@share"
+                                             << "@share/etc";
+        linha("slashes in the rest climb too") << "\\\\SRV\\DADOS\\a/../../../etc/passwd"
+                                               << "@share"
+                                               << "@share/etc/passwd";
+        linha("dot dot inside the share stays") << "\\\\SRV\\DADOS\\ZAM_DADOS\\A\\..\\B"
+                                                << "@share"
+                                                << "@share/ZAM_DADOS/B";
+        linha("dots in names are names") << "\\\\SRV\\DADOS\\a..b\\...\\.x"
+                                         << "@share"
+                                         << "@share/a..b/.../.x";
+        linha("drive climbing") << "c:\\..\\..\\etc\\passwd" << nunca
+                                << "/nonexistent/c:/etc/passwd";
+        linha("drive with slashes climbing")
+            << "c:/../../etc/passwd" << nunca << "/nonexistent/c:/etc/passwd";
+        linha("drive without separator") << "c:..\\..\\..\\etc" << nunca << "";
+    }
+}
+
+void TestPlatform::caminhoLocalNaoSobe()
+{
+    QFETCH(bool, comSmb);
+    QFETCH(QString, caminho);
+    QFETCH(QString, dentroDe);
+    QFETCH(QString, local);
+    const QString smb = FPasta.path() + "/smb";
+    QVERIFY(QDir().mkpath(smb));
+    qputenv("ZAMDADOS_SMB", QFile::encodeName(comSmb ? smb : FPasta.path() + "/naoExiste"));
+    const QString compartilhamento =
+        comSmb ? smb + "/SRV/DADOS"
+               : QString("/run/user/%1/gvfs/smb-share:server=srv,share=dados").arg(getuid());
+    dentroDe.replace("@share", compartilhamento);
+    local.replace("@share", compartilhamento);
+
+    const QString mapeado = ::caminhoLocal(caminho);
+    qunsetenv("ZAMDADOS_SMB");
+    // Whatever the file system makes of the path, it stays inside that folder.
+    const QString limpo = QDir::cleanPath(mapeado);
+    QVERIFY2(limpo.startsWith(dentroDe + "/"), qPrintable(mapeado));
+    QVERIFY2(!mapeado.split('/').contains(".."), qPrintable(mapeado));
+    if (!local.isEmpty())
+        QCOMPARE(mapeado, local);
 }
 
 void TestPlatform::nomePasta_data()

@@ -83,7 +83,9 @@ public:
     }
 };
 
-// The data folders of ZamDados.Hosts.txt, keyed by share (letter case counts).
+// The data folders of ZamDados.Hosts.txt, keyed by share (letter case counts). Lines
+// "share=path" (the full form) or "share" (the short form, with the default path); a line
+// without a share (blank, or with nothing before its "=") is ignored.
 class TZamDadosHostList
 {
 public:
@@ -93,7 +95,11 @@ public:
     // A list with no entries yet, for a file that does not exist.
     static std::unique_ptr<TZamDadosHostList> vazia(const QString &fileName);
 
+    // Saves the list; an entry with a blank share is never written.
     void save();
+    // Adds an entry and saves the list; on failure the list is as it was. A blank share and
+    // a share already listed are refused.
+    void adicionar(const TZamDadosHostPtr &host);
     TItems &items() { return FItems; }
     const QString &fileName() const { return FFileName; }
 

@@ -46,7 +46,11 @@ private Q_SLOTS:
     void hostsFormaCurtaEmUtf16();
     void hostsPrimeiraLinhaCompletaNaoReescreve();
     void hostsCaminhoVazioUsaPadrao();
-    void hostsLinhasVazias();
+    void hostsSemCompartilhamento_data();
+    void hostsSemCompartilhamento();
+    void hostsNovoSemCompartilhamento_data();
+    void hostsNovoSemCompartilhamento();
+    void hostsNovoGravado();
     void hostsDuplicados();
     void hostsDiferentesSoNaCaixa();
     void hostsArquivoVazio();
@@ -266,18 +270,81 @@ void TestCatalog::hostsCaminhoVazioUsaPadrao()
              QByteArray("d:\\x=a=b\r\nc:\\b=c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\\r\n"));
 }
 
-void TestCatalog::hostsLinhasVazias()
+void TestCatalog::hostsSemCompartilhamento_data()
+{
+    QTest::addColumn<QByteArray>("conteudo");
+    QTest::addColumn<QStringList>("compartilhamentos");
+    // The file after loading and saving twice; empty when it stays as it was.
+    QTest::addColumn<QByteArray>("gravado");
+
+    const QByteArray padrao = "=c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\";
+    QTest::newRow("blank last line") << QByteArray("c:\\b=c:\\b\\\r\n\r\n") << QStringList{"c:\\b"}
+                                     << QByteArray("c:\\b=c:\\b\\\r\n");
+    QTest::newRow("blank and blank-only lines")
+        << QByteArray("c:\\b=c:\\b\\\r\n\r\n  \r\n\t\r\n\r\nd:\\x=/x/\r\n")
+        << QStringList{"c:\\b", "d:\\x"} << QByteArray("d:\\x=/x/\r\nc:\\b=c:\\b\\\r\n");
+    QTest::newRow("blank first line, short form")
+        << QByteArray("\r\nd:\\x\r\n") << QStringList{"d:\\x"} << ("d:\\x" + padrao + "\r\n");
+    // What an earlier save made of a blank line.
+    QTest::newRow("line without a share")
+        << ("c:\\b=c:\\b\\\r\n" + padrao + "\r\n \t" + padrao + "\r\n") << QStringList{"c:\\b"}
+        << QByteArray("c:\\b=c:\\b\\\r\n");
+    QTest::newRow("only blank lines") << QByteArray("\r\n \r\n") << QStringList() << QByteArray();
+}
+
+void TestCatalog::hostsSemCompartilhamento()
+{
+    QFETCH(QByteArray, conteudo);
+    QFETCH(QStringList, compartilhamentos);
+    QFETCH(QByteArray, gravado);
+    const QString nome = arquivo("hosts.txt");
+    escreverArquivo(nome, conteudo);
+    for (int vez = 0; vez < 2; ++vez) {
+        TZamDadosHostList lista(nome);
+        QCOMPARE(lista.items().keys(), compartilhamentos);
+        lista.save();
+    }
+    QCOMPARE(lerArquivo(nome), gravado);
+}
+
+void TestCatalog::hostsNovoSemCompartilhamento_data()
+{
+    QTest::addColumn<QString>("compartilhamento");
+    QTest::newRow("empty") << "";
+    QTest::newRow("blanks") << " \t ";
+}
+
+void TestCatalog::hostsNovoSemCompartilhamento()
+{
+    QFETCH(QString, compartilhamento);
+    const QString nome = arquivo("hosts.txt");
+    const QByteArray antes("c:\\b=c:\\b\\\r\n");
+    escreverArquivo(nome, antes);
+    TZamDadosHostList lista(nome);
+
+    const auto host = criarHost(compartilhamento, "/srv/zam/ZAM_DADOS/");
+    QCOMPARE(erroDe([&] { lista.adicionar(host); }),
+             QString(u"A pasta de dados precisa de um compartilhamento: o caminho não pode "
+                     u"ficar em branco"_qs));
+    QCOMPARE(lista.items().keys(), QStringList{"c:\\b"});
+    QCOMPARE(lerArquivo(nome), antes);
+
+    // Nor is one that got into the list some other way ever written.
+    lista.items().insert(compartilhamento, host);
+    lista.save();
+    QCOMPARE(lerArquivo(nome), antes);
+}
+
+void TestCatalog::hostsNovoGravado()
 {
     const QString nome = arquivo("hosts.txt");
-    escreverArquivo(nome, "c:\\b=c:\\b\\\r\n\r\n");
+    escreverArquivo(nome, "c:\\b=c:\\b\\\r\n");
     TZamDadosHostList lista(nome);
-    const auto vazio = lista.items().value(QString());
-    QVERIFY(vazio);
-    QCOMPARE(vazio->nome(), QString("localhost"));
-    QCOMPARE(vazio->path(), TZamDadosHost::caminhoPadrao);
-
-    escreverArquivo(nome, "c:\\b=c:\\b\\\r\n\r\n\r\n");
-    QCOMPARE(erroDe([&] { TZamDadosHostList outra(nome); }), QString("Duplicates not allowed"));
+    lista.adicionar(criarHost("\\\\srv\\d", "/d/"));
+    QCOMPARE(lerArquivo(nome), QByteArray("c:\\b=c:\\b\\\r\n\\\\srv\\d=/d/\r\n"));
+    QCOMPARE(erroDe([&] { lista.adicionar(criarHost("\\\\srv\\d", "/e/")); }),
+             QString("Duplicates not allowed"));
+    QCOMPARE(lista.items().value("\\\\srv\\d")->path(), QString("/d/"));
 }
 
 void TestCatalog::hostsDuplicados()

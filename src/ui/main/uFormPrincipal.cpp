@@ -561,15 +561,7 @@ void TForm1::registrarPasta(const TZamDadosHostPtr &host)
 {
     TZamDadosHostList &hosts = hostsParaRegistrar();
     const QString chave = host->compartilhamento();
-    if (hosts.items().contains(chave))
-        throw EZamErro(QStringLiteral("Duplicates not allowed"));
-    hosts.items().insert(chave, host);
-    try {
-        hosts.save();
-    } catch (...) {
-        hosts.items().remove(chave);
-        throw;
-    }
+    hosts.adicionar(host);
     FHostsCombo.push_back(host);
     ComboBox1->addItem(chave);
     selecionarLinhaDoCombo(ComboBox1->findText(chave, Qt::MatchExactly | Qt::MatchCaseSensitive));

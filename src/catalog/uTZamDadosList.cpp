@@ -226,8 +226,20 @@ TZamDadosList::TZamDadosList(const TZamDadosHostPtr &host)
     : FHost(host)
     , FFileName(juntarCaminho(host->compartilhamento(), nomeArquivo))
 {
-    if (QFileInfo(caminhoLocal(FFileName)).isFile())
+    const QFileInfo arquivo(caminhoLocal(FFileName));
+    if (arquivo.isFile()) {
         carregar();
+        return;
+    }
+    // Shown as an empty catalogue, it would hide every database of the folder without a word.
+    if (arquivo.isDir())
+        throw EZamErro(QStringLiteral("O catálogo \"%1\" é uma pasta, não um arquivo: não dá "
+                                      "para ler as bases desta pasta de dados")
+                           .arg(FFileName));
+    if (arquivo.exists())
+        throw EZamErro(QStringLiteral("O catálogo \"%1\" não é um arquivo comum: não dá para "
+                                      "ler as bases desta pasta de dados")
+                           .arg(FFileName));
 }
 
 void TZamDadosList::carregar()

@@ -125,6 +125,8 @@ public:
     static inline const QString nomeArquivo = QStringLiteral("ZamDados.csv");
     static constexpr quint32 portaPadrao = 3050;
 
+    // Loads the file when there is one; a catalogue that is a folder (or no regular file)
+    // fails, and a missing one gives an empty catalogue.
     explicit TZamDadosList(const TZamDadosHostPtr &host);
 
     void save();

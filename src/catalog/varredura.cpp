@@ -35,7 +35,7 @@ QString arquivoDaBase(const QString &compartilhamento, const QString &nome)
 void lerDataTamanho(TZamDadosItem &registro, const QString &path)
 {
     const QFileInfo arquivo(caminhoLocal(path));
-    if (arquivo.exists())
+    if (arquivo.isFile())
         aplicarDataTamanho(registro, arquivo);
 }
 
@@ -72,7 +72,8 @@ void atualizarBases(TZamDadosList &catalogo, const QString &portaPadrao)
     const QString &compartilhamento = catalogo.host()->compartilhamento();
     for (auto it = catalogo.items().begin(); it != catalogo.items().end();) {
         const QFileInfo arquivo(caminhoLocal(arquivoDaBase(compartilhamento, it.key())));
-        if (arquivo.exists()) {
+        // A ZAM.FDB that is a folder holds no database, for the scan as for the refresh.
+        if (arquivo.isFile()) {
             aplicarDataTamanho(**it, arquivo);
             ++it;
         } else {

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 TZamDadosHostPtr criarHost(const QString &compartilhamento, const QString &caminho)
@@ -64,6 +66,8 @@ private Q_SLOTS:
     void carregarFalhas();
     void dataForaDaOrdem();
     void semArquivoCatalogoVazio();
+    void catalogoQueNaoEArquivo_data();
+    void catalogoQueNaoEArquivo();
     void gravarLinhas_data();
     void gravarLinhas();
     void idaEVoltaIndependeDaLocalidade();
@@ -509,6 +513,30 @@ void TestCatalog::semArquivoCatalogoVazio()
     QCOMPARE(catalogo.fileName(), FPasta->path() + "/ZamDados.csv");
     QVERIFY(!QFile::exists(catalogo.fileName()));
     QVERIFY(carregarCatalogo(QByteArray()).items().isEmpty());
+}
+
+void TestCatalog::catalogoQueNaoEArquivo_data()
+{
+    QTest::addColumn<bool>("pasta");
+    QTest::addColumn<QString>("erro");
+    QTest::newRow("folder") << true
+                            << u"O catálogo \"%1\" é uma pasta, não um arquivo: não dá para ler "
+                               u"as bases desta pasta de dados"_qs;
+    QTest::newRow("fifo") << false
+                          << u"O catálogo \"%1\" não é um arquivo comum: não dá para ler as "
+                             u"bases desta pasta de dados"_qs;
+}
+
+void TestCatalog::catalogoQueNaoEArquivo()
+{
+    QFETCH(bool, pasta);
+    QFETCH(QString, erro);
+    const QString nome = arquivo("ZamDados.csv");
+    if (pasta)
+        QVERIFY(QDir().mkpath(nome + "/dentro"));
+    else
+        QCOMPARE(::mkfifo(QFile::encodeName(nome).constData(), 0644), 0);
+    QCOMPARE(erroDe([&] { TZamDadosList catalogo(hostDaPasta()); }), erro.arg(nome));
 }
 
 void TestCatalog::gravarLinhas_data()

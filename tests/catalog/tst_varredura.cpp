@@ -21,6 +21,7 @@ private Q_SLOTS:
     void portaPadraoInvalida();
     void atualizarRemoveSumidasESalva();
     void atualizarComPastaInacessivelSalva();
+    void atualizarDescartaBaseQueVirouPasta();
     void mudancaSoNaCaixa();
 
 private:
@@ -131,6 +132,18 @@ void TestVarredura::atualizarComPastaInacessivelSalva()
     atualizarBases(catalogo, "3055");
     QVERIFY(catalogo.items().isEmpty());
     QCOMPARE(lerArquivo(catalogo.fileName()), QByteArray());
+}
+
+void TestVarredura::atualizarDescartaBaseQueVirouPasta()
+{
+    criarBase("FICA");
+    QVERIFY(QDir().mkpath(dados() + "/PASTA/ZAM.FDB"));
+    escreverArquivo(FRaiz->path() + "/ZamDados.csv",
+                    "FICA,\"01/01/2000 00:00\",0,3050\r\nPASTA,\"01/01/2000 00:00\",0,3050\r\n");
+    TZamDadosList catalogo = novoCatalogo();
+    atualizarBases(catalogo, "3055");
+    QCOMPARE(catalogo.items().keys(), QStringList{"FICA"});
+    QCOMPARE(TZamDadosList(FHost).items().keys(), QStringList{"FICA"});
 }
 
 void TestVarredura::mudancaSoNaCaixa()

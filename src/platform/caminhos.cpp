@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 
 #ifndef Q_OS_WIN
 #include <unistd.h>
@@ -14,16 +15,40 @@ QString juntarCaminho(const QString &base, const QString &nome)
     return base + separador + nome;
 }
 
+bool temCaractereDeControle(const QString &texto)
+{
+    return std::any_of(texto.cbegin(), texto.cend(),
+                       [](QChar c) { return c.unicode() < 32 || c.unicode() == 127; });
+}
+
+QString textoVisivel(const QString &texto)
+{
+    QString visivel;
+    for (const QChar c : texto) {
+        if (c == u'\n')
+            visivel += QStringLiteral("\\n");
+        else if (c == u'\r')
+            visivel += QStringLiteral("\\r");
+        else if (c == u'\t')
+            visivel += QStringLiteral("\\t");
+        else if (c.unicode() < 32 || c.unicode() == 127)
+            visivel += QStringLiteral("\\x") +
+                       QString::number(c.unicode(), 16).rightJustified(2, u'0').toUpper();
+        else
+            visivel += c;
+    }
+    return visivel;
+}
+
 bool nomePastaValido(const QString &nome)
 {
     const QString aparado = nome.trimmed();
     if (aparado.isEmpty() || aparado == u"." || aparado == u".." || nome.contains(u".."))
         return false;
     static const QString proibidos = QStringLiteral("<>:\"/\\|?*");
-    for (const QChar c : nome) {
-        if (c.unicode() < 32 || c.unicode() == 127 || proibidos.contains(c))
-            return false;
-    }
+    if (temCaractereDeControle(nome) ||
+        std::any_of(nome.cbegin(), nome.cend(), [](QChar c) { return proibidos.contains(c); }))
+        return false;
     if (nome.endsWith(u' ') || nome.endsWith(u'.'))
         return false;
     static const QRegularExpression dispositivo(

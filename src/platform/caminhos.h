@@ -14,6 +14,12 @@ QString juntarCaminho(const QString &base, const QString &nome);
 // a "/") makes the path one that is never found.
 QString caminhoLocal(const QString &caminho);
 
+// Whether a text holds a control character (codes below 32, and 127): no Windows name can
+// hold one, and a line break would split the line of a file that records the text.
+bool temCaractereDeControle(const QString &texto);
+// The text with its control characters written out ("\n", "\r", "\t", "\x1B"), for messages.
+QString textoVisivel(const QString &texto);
+
 // Whether a text can be the name of one folder on every system that shares these folders:
 // not empty once trimmed, no path separator, no ".." anywhere, no control character, none of
 // the characters Windows refuses in names (< > : " / \ | ? *), no final blank or dot, and

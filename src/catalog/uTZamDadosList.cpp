@@ -139,9 +139,14 @@ int TZamDadosHostComparer::Compare(const TZamDadosHost &left, const TZamDadosHos
 // ---- TZamDadosHostList ----
 
 TZamDadosHostList::TZamDadosHostList(const QString &fileName)
+    : TZamDadosHostList(fileName, TSemRegravar())
+{
+    regravarFormaCurta();
+}
+
+TZamDadosHostList::TZamDadosHostList(const QString &fileName, TSemRegravar)
     : FFileName(fileName)
 {
-    bool formaCurta = false;
     bool primeira = true;
     for (const QString &linha : lerLinhasTexto(fileName)) {
         const qsizetype igual = linha.indexOf(u'=');
@@ -156,12 +161,22 @@ TZamDadosHostList::TZamDadosHostList(const QString &fileName)
             host->setPath(caminho);
         inserirUnico(FItems, host->compartilhamento(), host);
         if (primeira)
-            formaCurta = igual < 0;
+            FFormaCurta = igual < 0;
         primeira = false;
     }
-    // A list in the short form (shares only) is brought into the full form at once.
-    if (formaCurta)
-        save();
+}
+
+std::unique_ptr<TZamDadosHostList> TZamDadosHostList::semRegravar(const QString &fileName)
+{
+    return std::unique_ptr<TZamDadosHostList>(new TZamDadosHostList(fileName, TSemRegravar()));
+}
+
+void TZamDadosHostList::regravarFormaCurta()
+{
+    if (!FFormaCurta)
+        return;
+    save();
+    FFormaCurta = false;
 }
 
 TZamDadosHostList::TZamDadosHostList(const QString &fileName, TVazia)

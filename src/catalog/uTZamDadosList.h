@@ -91,9 +91,16 @@ class TZamDadosHostList
 public:
     using TItems = QMap<QString, TZamDadosHostPtr>;
 
+    // Reads the list; one in the short form is brought into the full form at once.
     explicit TZamDadosHostList(const QString &fileName);
+    // Reads the list without rewriting it, so that a list that was read is kept even when
+    // its rewrite (regravarFormaCurta) fails.
+    static std::unique_ptr<TZamDadosHostList> semRegravar(const QString &fileName);
     // A list with no entries yet, for a file that does not exist.
     static std::unique_ptr<TZamDadosHostList> vazia(const QString &fileName);
+
+    // Saves a list read in the short form (shares only) in the full form; nothing else.
+    void regravarFormaCurta();
 
     // Saves the list; an entry with a blank share is never written.
     void save();
@@ -110,10 +117,15 @@ private:
     struct TVazia
     {
     };
+    struct TSemRegravar
+    {
+    };
     TZamDadosHostList(const QString &fileName, TVazia);
+    TZamDadosHostList(const QString &fileName, TSemRegravar);
 
     QString FFileName;
     TItems FItems;
+    bool FFormaCurta = false;
 };
 
 // The catalogue of one data folder, kept in <share>\ZamDados.csv, keyed by database name.

@@ -46,6 +46,7 @@ private Q_SLOTS:
     void ordemDosHosts();
     void hostsFormaCurtaReescrita();
     void hostsFormaCurtaEmUtf16();
+    void hostsFormaCurtaSemPoderRegravar();
     void hostsPrimeiraLinhaCompletaNaoReescreve();
     void hostsCaminhoVazioUsaPadrao();
     void hostsSemCompartilhamento_data();
@@ -249,6 +250,29 @@ void TestCatalog::hostsFormaCurtaEmUtf16()
                                      14));
     TZamDadosHostList lista(nome);
     QCOMPARE(lerArquivo(nome), QByteArray("d:\\\xe7=c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\\r\n"));
+}
+
+void TestCatalog::hostsFormaCurtaSemPoderRegravar()
+{
+    const QString pasta = arquivo("programa");
+    QVERIFY(QDir().mkpath(pasta));
+    const QString nome = pasta + "/hosts.txt";
+    const QByteArray curta("\\\\srv1\\dados\r\nc:\\b\r\n");
+    escreverArquivo(nome, curta);
+    TPastaSomenteLeitura somenteLeitura(pasta);
+    if (!somenteLeitura.ativa())
+        return;
+
+    const auto lista = TZamDadosHostList::semRegravar(nome);
+    QCOMPARE(lerArquivo(nome), curta);
+    const QString erro =
+        QString("Cannot create file \"%1\". %2").arg(nome, somenteLeitura.motivo());
+    QCOMPARE(erroDe([&] { lista->regravarFormaCurta(); }), erro);
+    QCOMPARE(lista->items().keys(), QStringList({"\\\\srv1\\dados", "c:\\b"}));
+    QCOMPARE(lista->items().value("c:\\b")->path(), TZamDadosHost::caminhoPadrao);
+    QCOMPARE(lerArquivo(nome), curta);
+    // Reading with the rewrite still fails as a whole.
+    QCOMPARE(erroDe([&] { TZamDadosHostList outra(nome); }), erro);
 }
 
 void TestCatalog::hostsPrimeiraLinhaCompletaNaoReescreve()

@@ -38,8 +38,8 @@ QByteArray codificarAnsi(const QString &texto)
 QString mensagemAoCriar(const QString &fileName, const QString &motivo, int erro)
 {
     if (erro == ENOSPC)
-        return QStringLiteral("Disco cheio: não há espaço para gravar o arquivo \"%1\". "
-                              "O arquivo anterior foi mantido")
+        return QStringLiteral("Disco cheio: não há espaço para gravar o arquivo \"%1\", que "
+                              "ficou como estava")
             .arg(fileName);
     QString texto = motivo;
     if ((texto.isEmpty() || texto == u"Unknown error") && erro != 0)

@@ -240,9 +240,10 @@ void TestPlatform::discoCheioMantemArquivo()
             gravarLinhasTexto(nome, catalogo(registros, "OUTRA"));
         QFAIL("writing to a full disk must fail");
     } catch (const EZamErro &e) {
-        QCOMPARE(e.mensagem(), QString(u"Disco cheio: não há espaço para gravar o arquivo \"%1\". "
-                                       u"O arquivo anterior foi mantido"_qs)
-                                   .arg(nome));
+        QCOMPARE(e.mensagem(),
+                 QString(u"Disco cheio: não há espaço para gravar o arquivo \"%1\", que "
+                         u"ficou como estava"_qs)
+                     .arg(nome));
     }
     QCOMPARE(lerArquivo(nome), antigo);
     // Nor is a temporary file left to take space.

@@ -31,6 +31,11 @@ QString nomeDoServidor(const QString &compartilhamento)
     return compartilhamento.mid(2, fim - 2);
 }
 
+bool semCompartilhamento(const QString &compartilhamento)
+{
+    return compartilhamento.trimmed().isEmpty();
+}
+
 template <typename Map, typename Ptr> void inserirUnico(Map &items, const QString &chave, Ptr valor)
 {
     if (items.contains(chave))
@@ -134,23 +139,44 @@ int TZamDadosHostComparer::Compare(const TZamDadosHost &left, const TZamDadosHos
 // ---- TZamDadosHostList ----
 
 TZamDadosHostList::TZamDadosHostList(const QString &fileName)
+    : TZamDadosHostList(fileName, TSemRegravar())
+{
+    regravarFormaCurta();
+}
+
+TZamDadosHostList::TZamDadosHostList(const QString &fileName, TSemRegravar)
     : FFileName(fileName)
 {
-    const QStringList linhas = lerLinhasTexto(fileName);
-    for (const QString &linha : linhas) {
-        auto host = std::make_shared<TZamDadosHost>();
+    bool primeira = true;
+    for (const QString &linha : lerLinhasTexto(fileName)) {
         const qsizetype igual = linha.indexOf(u'=');
-        host->Setcompartilhamento(igual > 0 ? linha.left(igual) : QString());
-        if (host->compartilhamento().isEmpty())
-            host->Setcompartilhamento(linha);
+        // A blank line, or one with nothing before its "=", names no folder: such an entry
+        // would stand for the root of the disk and would come back with every save.
+        if (semCompartilhamento(igual >= 0 ? linha.left(igual) : linha))
+            continue;
+        auto host = std::make_shared<TZamDadosHost>();
+        host->Setcompartilhamento(igual > 0 ? linha.left(igual) : linha);
         const QString caminho = igual >= 0 ? linha.mid(igual + 1) : QString();
         if (!caminho.isEmpty())
             host->setPath(caminho);
         inserirUnico(FItems, host->compartilhamento(), host);
+        if (primeira)
+            FFormaCurta = igual < 0;
+        primeira = false;
     }
-    // A list in the short form (shares only) is brought into the full form at once.
-    if (!linhas.isEmpty() && linhas.first().indexOf(u'=') <= 0)
-        save();
+}
+
+std::unique_ptr<TZamDadosHostList> TZamDadosHostList::semRegravar(const QString &fileName)
+{
+    return std::unique_ptr<TZamDadosHostList>(new TZamDadosHostList(fileName, TSemRegravar()));
+}
+
+void TZamDadosHostList::regravarFormaCurta()
+{
+    if (!FFormaCurta)
+        return;
+    save();
+    FFormaCurta = false;
 }
 
 TZamDadosHostList::TZamDadosHostList(const QString &fileName, TVazia)
@@ -170,6 +196,21 @@ std::vector<TZamDadosHostPtr> TZamDadosHostList::ordenados() const
     return hosts;
 }
 
+void TZamDadosHostList::adicionar(const TZamDadosHostPtr &host)
+{
+    const QString chave = host->compartilhamento();
+    if (semCompartilhamento(chave))
+        throw EZamErro(QStringLiteral("A pasta de dados precisa de um compartilhamento: o caminho "
+                                      "não pode ficar em branco"));
+    inserirUnico(FItems, chave, host);
+    try {
+        save();
+    } catch (...) {
+        FItems.remove(chave);
+        throw;
+    }
+}
+
 void TZamDadosHostList::save()
 {
     // Shares that differ only in letter case name the same folder on Windows: they share
@@ -177,7 +218,7 @@ void TZamDadosHostList::save()
     QStringList compartilhamentos;
     QStringList linhas;
     for (const TZamDadosHostPtr &host : ordenados()) {
-        if (host->path().isEmpty())
+        if (host->path().isEmpty() || semCompartilhamento(host->compartilhamento()))
             continue;
         const QString linha = host->compartilhamento() + u'=' + host->path();
         const auto existente = std::find_if(
@@ -200,8 +241,20 @@ TZamDadosList::TZamDadosList(const TZamDadosHostPtr &host)
     : FHost(host)
     , FFileName(juntarCaminho(host->compartilhamento(), nomeArquivo))
 {
-    if (QFileInfo(caminhoLocal(FFileName)).isFile())
+    const QFileInfo arquivo(caminhoLocal(FFileName));
+    if (arquivo.isFile()) {
         carregar();
+        return;
+    }
+    // Shown as an empty catalogue, it would hide every database of the folder without a word.
+    if (arquivo.isDir())
+        throw EZamErro(QStringLiteral("O catálogo \"%1\" é uma pasta, não um arquivo: não dá "
+                                      "para ler as bases desta pasta de dados")
+                           .arg(FFileName));
+    if (arquivo.exists())
+        throw EZamErro(QStringLiteral("O catálogo \"%1\" não é um arquivo comum: não dá para "
+                                      "ler as bases desta pasta de dados")
+                           .arg(FFileName));
 }
 
 void TZamDadosList::carregar()

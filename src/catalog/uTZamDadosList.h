@@ -83,17 +83,30 @@ public:
     }
 };
 
-// The data folders of ZamDados.Hosts.txt, keyed by share (letter case counts).
+// The data folders of ZamDados.Hosts.txt, keyed by share (letter case counts). Lines
+// "share=path" (the full form) or "share" (the short form, with the default path); a line
+// without a share (blank, or with nothing before its "=") is ignored.
 class TZamDadosHostList
 {
 public:
     using TItems = QMap<QString, TZamDadosHostPtr>;
 
+    // Reads the list; one in the short form is brought into the full form at once.
     explicit TZamDadosHostList(const QString &fileName);
+    // Reads the list without rewriting it, so that a list that was read is kept even when
+    // its rewrite (regravarFormaCurta) fails.
+    static std::unique_ptr<TZamDadosHostList> semRegravar(const QString &fileName);
     // A list with no entries yet, for a file that does not exist.
     static std::unique_ptr<TZamDadosHostList> vazia(const QString &fileName);
 
+    // Saves a list read in the short form (shares only) in the full form; nothing else.
+    void regravarFormaCurta();
+
+    // Saves the list; an entry with a blank share is never written.
     void save();
+    // Adds an entry and saves the list; on failure the list is as it was. A blank share and
+    // a share already listed are refused.
+    void adicionar(const TZamDadosHostPtr &host);
     TItems &items() { return FItems; }
     const QString &fileName() const { return FFileName; }
 
@@ -104,10 +117,15 @@ private:
     struct TVazia
     {
     };
+    struct TSemRegravar
+    {
+    };
     TZamDadosHostList(const QString &fileName, TVazia);
+    TZamDadosHostList(const QString &fileName, TSemRegravar);
 
     QString FFileName;
     TItems FItems;
+    bool FFormaCurta = false;
 };
 
 // The catalogue of one data folder, kept in <share>\ZamDados.csv, keyed by database name.
@@ -119,6 +137,8 @@ public:
     static inline const QString nomeArquivo = QStringLiteral("ZamDados.csv");
     static constexpr quint32 portaPadrao = 3050;
 
+    // Loads the file when there is one; a catalogue that is a folder (or no regular file)
+    // fails, and a missing one gives an empty catalogue.
     explicit TZamDadosList(const TZamDadosHostPtr &host);
 
     void save();

@@ -3,6 +3,7 @@
 #include "platform/caminhos.h"
 #include "platform/erros.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 
@@ -24,7 +25,24 @@ quint32 converterPorta(const QString &texto)
     throw EZamErro(QStringLiteral("'%1' is not a valid integer value").arg(texto));
 }
 
+// What the scan takes for a database: a folder whose name any system sharing the folder can
+// hold (a line break in it would also break the catalogue's line), with a ZAM.FDB file.
+bool ehBase(const QString &nome, const QFileInfo &arquivo)
+{
+    return !temCaractereDeControle(nome) && arquivo.isFile();
+}
+
 } // namespace
+
+QString mensagemPastasIgnoradas(const QString &pasta, const QStringList &nomes)
+{
+    QStringList visiveis;
+    for (const QString &nome : nomes)
+        visiveis.append(u'"' + textoVisivel(nome) + u'"');
+    return QStringLiteral("Pastas ignoradas em \"%1\", pois têm no nome um caractere de "
+                          "controle (como uma quebra de linha), que o Windows não aceita: %2")
+        .arg(pasta, visiveis.join(QStringLiteral(", ")));
+}
 
 QString arquivoDaBase(const QString &compartilhamento, const QString &nome)
 {
@@ -35,11 +53,11 @@ QString arquivoDaBase(const QString &compartilhamento, const QString &nome)
 void lerDataTamanho(TZamDadosItem &registro, const QString &path)
 {
     const QFileInfo arquivo(caminhoLocal(path));
-    if (arquivo.exists())
+    if (arquivo.isFile())
         aplicarDataTamanho(registro, arquivo);
 }
 
-bool buscarBases(TZamDadosList &catalogo, const QString &portaPadrao)
+bool buscarBases(TZamDadosList &catalogo, const QString &portaPadrao, QStringList *ignoradas)
 {
     const QString base = juntarCaminho(catalogo.host()->compartilhamento(), pastaDados);
     const QFileInfo pasta(caminhoLocal(base));
@@ -49,11 +67,15 @@ bool buscarBases(TZamDadosList &catalogo, const QString &portaPadrao)
     // Hidden folders (a leading "." here) are not databases.
     const QStringList nomes =
         QDir(pasta.filePath()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    QStringList deixadas;
     for (const QString &nome : nomes) {
         const QString db = juntarCaminho(juntarCaminho(base, nome), arquivoBase);
         const QFileInfo arquivo(caminhoLocal(db));
-        if (!arquivo.isFile())
+        if (!ehBase(nome, arquivo)) {
+            if (arquivo.isFile())
+                deixadas.append(nome);
             continue;
+        }
         TZamDadosItemPtr registro = catalogo.items().value(nome);
         if (!registro) {
             registro = std::make_shared<TZamDadosItem>(catalogo.host());
@@ -63,22 +85,28 @@ bool buscarBases(TZamDadosList &catalogo, const QString &portaPadrao)
         }
         aplicarDataTamanho(*registro, arquivo);
     }
+    if (!deixadas.isEmpty()) {
+        qWarning().noquote() << mensagemPastasIgnoradas(base, deixadas);
+        if (ignoradas)
+            *ignoradas += deixadas;
+    }
     catalogo.save();
     return true;
 }
 
-void atualizarBases(TZamDadosList &catalogo, const QString &portaPadrao)
+void atualizarBases(TZamDadosList &catalogo, const QString &portaPadrao, QStringList *ignoradas)
 {
     const QString &compartilhamento = catalogo.host()->compartilhamento();
     for (auto it = catalogo.items().begin(); it != catalogo.items().end();) {
         const QFileInfo arquivo(caminhoLocal(arquivoDaBase(compartilhamento, it.key())));
-        if (arquivo.exists()) {
+        // A ZAM.FDB that is a folder holds no database, for the scan as for the refresh.
+        if (ehBase(it.key(), arquivo)) {
             aplicarDataTamanho(**it, arquivo);
             ++it;
         } else {
             it = catalogo.items().erase(it);
         }
     }
-    buscarBases(catalogo, portaPadrao);
+    buscarBases(catalogo, portaPadrao, ignoradas);
     catalogo.save();
 }

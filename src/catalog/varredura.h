@@ -11,16 +11,26 @@
 // is not there.
 void lerDataTamanho(TZamDadosItem &registro, const QString &path);
 
-// Finds the database folders (those holding ZAM.FDB) of <compartilhamento>\ZAM_DADOS, adds
-// the new ones with the default port, refreshes date and size of all, and saves the
+// Finds the database folders (those holding a ZAM.FDB file) of <compartilhamento>\ZAM_DADOS,
+// adds the new ones with the default port, refreshes date and size of all, and saves the
 // catalogue. A folder that cannot be listed changes nothing and saves nothing. Returns
 // whether the folder could be listed. A default port that is not a whole number fails at
 // the first new database.
-bool buscarBases(TZamDadosList &catalogo, const QString &portaPadrao);
+//
+// A folder whose name holds a control character (possible on Linux, never on Windows) is
+// no database: it is left out, its name goes to ignoradas when given, and one warning
+// (mensagemPastasIgnoradas) is logged.
+bool buscarBases(TZamDadosList &catalogo, const QString &portaPadrao,
+                 QStringList *ignoradas = nullptr);
 
-// Drops the records whose database file is gone, scans, and saves the catalogue, also when
-// the folder cannot be listed.
-void atualizarBases(TZamDadosList &catalogo, const QString &portaPadrao);
+// Drops the records whose database file is gone (or that the scan leaves out), scans, and
+// saves the catalogue, also when the folder cannot be listed.
+void atualizarBases(TZamDadosList &catalogo, const QString &portaPadrao,
+                    QStringList *ignoradas = nullptr);
+
+// The one message about the folders of a ZAM_DADOS folder that the scan left out for the
+// control characters in their names, shown with textoVisivel.
+QString mensagemPastasIgnoradas(const QString &pasta, const QStringList &nomes);
 
 // Where the database file of a record lies, seen from this machine.
 QString arquivoDaBase(const QString &compartilhamento, const QString &nome);

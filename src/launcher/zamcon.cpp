@@ -1,5 +1,7 @@
 #include "launcher/zamcon.h"
 
+#include "platform/caminhos.h"
+#include "platform/erros.h"
 #include "platform/ini.h"
 #include "platform/processos.h"
 
@@ -53,6 +55,14 @@ QString TZamcon::lerPortaPadrao() const
 
 void TZamcon::gravarZamcon(const TZamDadosHost &host, const TZamDadosItem &registro) const
 {
+    // The texts are checked before the first write, so a refusal leaves the file as it was:
+    // a line break would split a value over lines that the main application misreads.
+    for (const QString &valor : {host.nome(), registro.Getpath()}) {
+        if (temCaractereDeControle(valor))
+            throw EZamErro(QStringLiteral("O valor \"%1\" tem um caractere de controle (como "
+                                          "uma quebra de linha) e não pode ser gravado em \"%2\"")
+                               .arg(textoVisivel(valor), FFileName));
+    }
     gravarIni(FFileName, secaoServidor, QStringLiteral("NOME"), host.nome());
     gravarIni(FFileName, secaoZam, QStringLiteral("CAMINHO"), registro.Getpath());
     gravarIni(FFileName, secaoServidor, QStringLiteral("PORTA"),

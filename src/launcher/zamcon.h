@@ -18,7 +18,8 @@ public:
     QString lerUltimaBase() const;
     // The port text of the database last entered, unchanged ("3055" when missing).
     QString lerPortaPadrao() const;
-    // Writes host name, database path and port, in that order, as three separate writes.
+    // Writes host name, database path and port, in that order, as three separate writes. A
+    // value with a control character is refused before anything is written.
     void gravarZamcon(const TZamDadosHost &host, const TZamDadosItem &registro) const;
 
     const QString &fileName() const { return FFileName; }

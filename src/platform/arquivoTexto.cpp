@@ -8,6 +8,9 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 constexpr char ansiName[] = "windows-1252";
@@ -28,6 +31,26 @@ QByteArray codificarAnsi(const QString &texto)
     QStringEncoder encoder(ansiName);
     Q_ASSERT(encoder.isValid());
     return encoder.encode(texto);
+}
+
+// The failure of a write. A full disk gets a text of its own: the system's text for it is
+// not always at hand (Qt may give "Unknown error"), and the user must know what to free.
+QString mensagemAoCriar(const QString &fileName, const QString &motivo, int erro)
+{
+    if (erro == ENOSPC)
+        return QStringLiteral("Disco cheio: não há espaço para gravar o arquivo \"%1\", que "
+                              "ficou como estava")
+            .arg(fileName);
+    QString texto = motivo;
+    if ((texto.isEmpty() || texto == u"Unknown error") && erro != 0)
+        texto = QString::fromLocal8Bit(std::strerror(erro));
+    return QString("Cannot create file \"%1\". %2").arg(fileName, texto);
+}
+
+bool comecaComBom(const QByteArray &bytes)
+{
+    return bytes.startsWith(bomUtf8) || bytes.startsWith(bomUtf16LE) ||
+           bytes.startsWith(bomUtf16BE);
 }
 
 } // namespace
@@ -114,15 +137,23 @@ QStringList lerLinhasTexto(const QString &fileName)
 void gravarBytes(const QString &fileName, const QByteArray &bytes)
 {
     QSaveFile file(caminhoLocal(fileName));
-    const auto falhar = [&]() {
-        throw EZamErro(QString("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
-    };
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        falhar();
-    if (file.write(bytes) != bytes.size())
-        falhar();
+        throw EZamErro(mensagemAoCriar(fileName, file.errorString(), errno));
+    // QSaveFile::commit() may report success after a buffered write failed (a full disk),
+    // putting an empty or cut file in place of the old one: each step is checked here, and
+    // after a failure the new file is dropped without ever being committed.
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError) {
+        const int erro = errno;
+        const QString motivo = file.errorString();
+        file.cancelWriting();
+        throw EZamErro(mensagemAoCriar(fileName, motivo, erro));
+    }
+    errno = 0;
     if (!file.commit())
-        falhar();
+        throw EZamErro(mensagemAoCriar(fileName, file.errorString(), errno));
 }
 
 void gravarLinhasTexto(const QString &fileName, const QStringList &linhas)
@@ -130,7 +161,14 @@ void gravarLinhasTexto(const QString &fileName, const QStringList &linhas)
     QString texto;
     for (const QString &linha : linhas)
         texto += linha + QStringLiteral("\r\n");
-    const auto codificacao =
-        cabeEmAnsi(texto) ? TCodificacaoTexto::Ansi : TCodificacaoTexto::Utf8Bom;
-    gravarBytes(fileName, codificarTexto(texto, codificacao));
+    if (cabeEmAnsi(texto)) {
+        const QByteArray ansi = codificarAnsi(texto);
+        // Windows-1252 text whose first bytes are those of a byte-order mark ("ÿþ", "þÿ",
+        // "ï»¿") would be read back in that other encoding: UTF-8 with its mark reads exactly.
+        if (!comecaComBom(ansi)) {
+            gravarBytes(fileName, ansi);
+            return;
+        }
+    }
+    gravarBytes(fileName, codificarTexto(texto, TCodificacaoTexto::Utf8Bom));
 }

@@ -26,11 +26,12 @@ QStringList dividirLinhas(const QString &texto);
 QByteArray lerBytes(const QString &fileName);
 QStringList lerLinhasTexto(const QString &fileName);
 
-// Replaces a whole file atomically. Fails with "Cannot create file "%s". %s"; the old
-// file is then left as it was.
+// Replaces a whole file atomically. Fails with "Cannot create file "%s". %s", or with a text
+// of its own that names the file when the disk is full; the old file is then left as it was.
 void gravarBytes(const QString &fileName, const QByteArray &bytes);
 
 // Writes lines each ended by CR LF, in Windows-1252 without a byte-order mark. A text with
 // characters that Windows-1252 cannot hold is written as UTF-8 with its byte-order mark
-// instead, so that nothing is lost; readers honour the mark.
+// instead, so that nothing is lost; readers honour the mark. So is a text whose
+// Windows-1252 bytes would begin like a byte-order mark.
 void gravarLinhasTexto(const QString &fileName, const QStringList &linhas);

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 
 #ifndef Q_OS_WIN
 #include <unistd.h>
@@ -14,16 +15,40 @@ QString juntarCaminho(const QString &base, const QString &nome)
     return base + separador + nome;
 }
 
+bool temCaractereDeControle(const QString &texto)
+{
+    return std::any_of(texto.cbegin(), texto.cend(),
+                       [](QChar c) { return c.unicode() < 32 || c.unicode() == 127; });
+}
+
+QString textoVisivel(const QString &texto)
+{
+    QString visivel;
+    for (const QChar c : texto) {
+        if (c == u'\n')
+            visivel += QStringLiteral("\\n");
+        else if (c == u'\r')
+            visivel += QStringLiteral("\\r");
+        else if (c == u'\t')
+            visivel += QStringLiteral("\\t");
+        else if (c.unicode() < 32 || c.unicode() == 127)
+            visivel += QStringLiteral("\\x") +
+                       QString::number(c.unicode(), 16).rightJustified(2, u'0').toUpper();
+        else
+            visivel += c;
+    }
+    return visivel;
+}
+
 bool nomePastaValido(const QString &nome)
 {
     const QString aparado = nome.trimmed();
     if (aparado.isEmpty() || aparado == u"." || aparado == u".." || nome.contains(u".."))
         return false;
     static const QString proibidos = QStringLiteral("<>:\"/\\|?*");
-    for (const QChar c : nome) {
-        if (c.unicode() < 32 || c.unicode() == 127 || proibidos.contains(c))
-            return false;
-    }
+    if (temCaractereDeControle(nome) ||
+        std::any_of(nome.cbegin(), nome.cend(), [](QChar c) { return proibidos.contains(c); }))
+        return false;
     if (nome.endsWith(u' ') || nome.endsWith(u'.'))
         return false;
     static const QRegularExpression dispositivo(
@@ -53,6 +78,35 @@ bool ehUnidade(const QString &caminho)
            caminho.at(0).unicode() < 128;
 }
 
+// Resolves "." and ".." among the segments of a path text ("\\" or "/" between them), as
+// Windows resolves them, but never above the first fixos segments: what the path names then
+// stays inside the folder it is mapped under. Empty segments are kept as they were.
+QString semSubir(const QString &caminho, qsizetype fixos = 0)
+{
+    static const QRegularExpression separadores(QStringLiteral("[\\\\/]"));
+    QStringList resultado;
+    for (const QString &segmento : caminho.split(separadores)) {
+        if (resultado.size() < fixos) {
+            resultado.append(segmento);
+        } else if (segmento == u"..") {
+            while (resultado.size() > fixos && resultado.last().isEmpty())
+                resultado.removeLast();
+            if (resultado.size() > fixos)
+                resultado.removeLast();
+        } else if (segmento != u".") {
+            resultado.append(segmento);
+        }
+    }
+    return resultado.join(u'/');
+}
+
+// A server or share name becomes one folder name of the mapping: it may hold no separator
+// and may not be a name of the folder itself or of its parent.
+bool nomeDeRedeValido(const QString &nome)
+{
+    return !nome.isEmpty() && nome != u"." && nome != u".." && !nome.contains(u'/');
+}
+
 QString raizSmb(const QString &servidor, const QString &compartilhamento)
 {
     const QString pastaSmb = qEnvironmentVariable("ZAMDADOS_SMB");
@@ -68,10 +122,11 @@ QString caminhoDeRede(const QString &caminho)
     const QStringList partes = caminho.mid(2).split(u'\\');
     const QString servidor = partes.value(0);
     const QString compartilhamento = partes.value(1);
-    const QString resto = partes.mid(2).join(u'/');
+    if (!nomeDeRedeValido(servidor) || (partes.size() > 1 && !nomeDeRedeValido(compartilhamento)))
+        return semUnidade + QStringLiteral("smb/") + semSubir(caminho.mid(2));
     QString local = raizSmb(servidor, compartilhamento);
     if (partes.size() > 2)
-        local += u'/' + resto;
+        local += u'/' + semSubir(partes.mid(2).join(u'/'));
     return local;
 }
 
@@ -81,10 +136,12 @@ QString caminhoLocal(const QString &caminho)
 {
     if (caminho.startsWith(QStringLiteral("\\\\")))
         return caminhoDeRede(caminho);
+    if (ehUnidade(caminho)) {
+        // The drive ("c:", or "c:name") is the first segment: no ".." climbs above it.
+        return semUnidade + semSubir(caminho, 1);
+    }
     QString local = caminho;
     local.replace(u'\\', u'/');
-    if (ehUnidade(caminho))
-        return semUnidade + local;
     return local;
 }
 

@@ -9,8 +9,16 @@ QString juntarCaminho(const QString &base, const QString &nome);
 // Turns the program's path text into a path of the local file system.
 // On Linux a network share \\SERVER\SHARE\rest is found under $ZAMDADOS_SMB/SERVER/SHARE
 // when that variable names a folder, else under the desktop's SMB mounts; a drive-letter
-// path names nothing and is never found.
+// path names nothing and is never found. A ".." never climbs above the share or the drive,
+// and a server or share name that could leave the mount folder ("", ".", "..", or one with
+// a "/") makes the path one that is never found.
 QString caminhoLocal(const QString &caminho);
+
+// Whether a text holds a control character (codes below 32, and 127): no Windows name can
+// hold one, and a line break would split the line of a file that records the text.
+bool temCaractereDeControle(const QString &texto);
+// The text with its control characters written out ("\n", "\r", "\t", "\x1B"), for messages.
+QString textoVisivel(const QString &texto);
 
 // Whether a text can be the name of one folder on every system that shares these folders:
 // not empty once trimmed, no path separator, no ".." anywhere, no control character, none of

@@ -212,6 +212,13 @@ void gravarIni(const QString &fileName, const QString &secao, const QString &cha
 {
     const QString nomeSecao = secao.trimmed();
     const QString nomeChave = chave.trimmed();
+    // A line break would end the line early and make the rest a line of its own.
+    for (const QString &texto : {nomeSecao, nomeChave, valor}) {
+        if (texto.contains(u'\r') || texto.contains(u'\n'))
+            throw EZamErro(QStringLiteral("\"%1\" tem uma quebra de linha e não pode ser gravado "
+                                          "em \"%2\"")
+                               .arg(textoVisivel(texto), fileName));
+    }
 
     // A file that exists but cannot be read is not replaced: its other lines would be lost.
     TArquivoIni arquivo;

@@ -23,6 +23,7 @@ QString lerIni(const QString &fileName, const QString &secao, const QString &cha
 // Sets the key: its line is rewritten where it stands, a missing key is added after the last
 // key of its section, a missing section is added at the end of the file, a missing file is
 // created in Windows-1252. Every other line is kept byte for byte and the file keeps its
-// encoding. The file is replaced atomically; a failure throws EZamErro naming the file.
+// encoding. The file is replaced atomically; a failure throws EZamErro naming the file. A
+// section, key or value holding a line break is refused and the file left as it was.
 void gravarIni(const QString &fileName, const QString &secao, const QString &chave,
                const QString &valor);

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 TZamDadosHostPtr criarHost(const QString &compartilhamento, const QString &caminho)
@@ -44,9 +46,14 @@ private Q_SLOTS:
     void ordemDosHosts();
     void hostsFormaCurtaReescrita();
     void hostsFormaCurtaEmUtf16();
+    void hostsFormaCurtaSemPoderRegravar();
     void hostsPrimeiraLinhaCompletaNaoReescreve();
     void hostsCaminhoVazioUsaPadrao();
-    void hostsLinhasVazias();
+    void hostsSemCompartilhamento_data();
+    void hostsSemCompartilhamento();
+    void hostsNovoSemCompartilhamento_data();
+    void hostsNovoSemCompartilhamento();
+    void hostsNovoGravado();
     void hostsDuplicados();
     void hostsDiferentesSoNaCaixa();
     void hostsArquivoVazio();
@@ -60,6 +67,8 @@ private Q_SLOTS:
     void carregarFalhas();
     void dataForaDaOrdem();
     void semArquivoCatalogoVazio();
+    void catalogoQueNaoEArquivo_data();
+    void catalogoQueNaoEArquivo();
     void gravarLinhas_data();
     void gravarLinhas();
     void idaEVoltaIndependeDaLocalidade();
@@ -243,6 +252,29 @@ void TestCatalog::hostsFormaCurtaEmUtf16()
     QCOMPARE(lerArquivo(nome), QByteArray("d:\\\xe7=c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\\r\n"));
 }
 
+void TestCatalog::hostsFormaCurtaSemPoderRegravar()
+{
+    const QString pasta = arquivo("programa");
+    QVERIFY(QDir().mkpath(pasta));
+    const QString nome = pasta + "/hosts.txt";
+    const QByteArray curta("\\\\srv1\\dados\r\nc:\\b\r\n");
+    escreverArquivo(nome, curta);
+    TPastaSomenteLeitura somenteLeitura(pasta);
+    if (!somenteLeitura.ativa())
+        return;
+
+    const auto lista = TZamDadosHostList::semRegravar(nome);
+    QCOMPARE(lerArquivo(nome), curta);
+    const QString erro =
+        QString("Cannot create file \"%1\". %2").arg(nome, somenteLeitura.motivo());
+    QCOMPARE(erroDe([&] { lista->regravarFormaCurta(); }), erro);
+    QCOMPARE(lista->items().keys(), QStringList({"\\\\srv1\\dados", "c:\\b"}));
+    QCOMPARE(lista->items().value("c:\\b")->path(), TZamDadosHost::caminhoPadrao);
+    QCOMPARE(lerArquivo(nome), curta);
+    // Reading with the rewrite still fails as a whole.
+    QCOMPARE(erroDe([&] { TZamDadosHostList outra(nome); }), erro);
+}
+
 void TestCatalog::hostsPrimeiraLinhaCompletaNaoReescreve()
 {
     const QString nome = arquivo("hosts.txt");
@@ -266,18 +298,81 @@ void TestCatalog::hostsCaminhoVazioUsaPadrao()
              QByteArray("d:\\x=a=b\r\nc:\\b=c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\\r\n"));
 }
 
-void TestCatalog::hostsLinhasVazias()
+void TestCatalog::hostsSemCompartilhamento_data()
+{
+    QTest::addColumn<QByteArray>("conteudo");
+    QTest::addColumn<QStringList>("compartilhamentos");
+    // The file after loading and saving twice; empty when it stays as it was.
+    QTest::addColumn<QByteArray>("gravado");
+
+    const QByteArray padrao = "=c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\";
+    QTest::newRow("blank last line") << QByteArray("c:\\b=c:\\b\\\r\n\r\n") << QStringList{"c:\\b"}
+                                     << QByteArray("c:\\b=c:\\b\\\r\n");
+    QTest::newRow("blank and blank-only lines")
+        << QByteArray("c:\\b=c:\\b\\\r\n\r\n  \r\n\t\r\n\r\nd:\\x=/x/\r\n")
+        << QStringList{"c:\\b", "d:\\x"} << QByteArray("d:\\x=/x/\r\nc:\\b=c:\\b\\\r\n");
+    QTest::newRow("blank first line, short form")
+        << QByteArray("\r\nd:\\x\r\n") << QStringList{"d:\\x"} << ("d:\\x" + padrao + "\r\n");
+    // What an earlier save made of a blank line.
+    QTest::newRow("line without a share")
+        << ("c:\\b=c:\\b\\\r\n" + padrao + "\r\n \t" + padrao + "\r\n") << QStringList{"c:\\b"}
+        << QByteArray("c:\\b=c:\\b\\\r\n");
+    QTest::newRow("only blank lines") << QByteArray("\r\n \r\n") << QStringList() << QByteArray();
+}
+
+void TestCatalog::hostsSemCompartilhamento()
+{
+    QFETCH(QByteArray, conteudo);
+    QFETCH(QStringList, compartilhamentos);
+    QFETCH(QByteArray, gravado);
+    const QString nome = arquivo("hosts.txt");
+    escreverArquivo(nome, conteudo);
+    for (int vez = 0; vez < 2; ++vez) {
+        TZamDadosHostList lista(nome);
+        QCOMPARE(lista.items().keys(), compartilhamentos);
+        lista.save();
+    }
+    QCOMPARE(lerArquivo(nome), gravado);
+}
+
+void TestCatalog::hostsNovoSemCompartilhamento_data()
+{
+    QTest::addColumn<QString>("compartilhamento");
+    QTest::newRow("empty") << "";
+    QTest::newRow("blanks") << " \t ";
+}
+
+void TestCatalog::hostsNovoSemCompartilhamento()
+{
+    QFETCH(QString, compartilhamento);
+    const QString nome = arquivo("hosts.txt");
+    const QByteArray antes("c:\\b=c:\\b\\\r\n");
+    escreverArquivo(nome, antes);
+    TZamDadosHostList lista(nome);
+
+    const auto host = criarHost(compartilhamento, "/srv/zam/ZAM_DADOS/");
+    QCOMPARE(erroDe([&] { lista.adicionar(host); }),
+             QString(u"A pasta de dados precisa de um compartilhamento: o caminho não pode "
+                     u"ficar em branco"_qs));
+    QCOMPARE(lista.items().keys(), QStringList{"c:\\b"});
+    QCOMPARE(lerArquivo(nome), antes);
+
+    // Nor is one that got into the list some other way ever written.
+    lista.items().insert(compartilhamento, host);
+    lista.save();
+    QCOMPARE(lerArquivo(nome), antes);
+}
+
+void TestCatalog::hostsNovoGravado()
 {
     const QString nome = arquivo("hosts.txt");
-    escreverArquivo(nome, "c:\\b=c:\\b\\\r\n\r\n");
+    escreverArquivo(nome, "c:\\b=c:\\b\\\r\n");
     TZamDadosHostList lista(nome);
-    const auto vazio = lista.items().value(QString());
-    QVERIFY(vazio);
-    QCOMPARE(vazio->nome(), QString("localhost"));
-    QCOMPARE(vazio->path(), TZamDadosHost::caminhoPadrao);
-
-    escreverArquivo(nome, "c:\\b=c:\\b\\\r\n\r\n\r\n");
-    QCOMPARE(erroDe([&] { TZamDadosHostList outra(nome); }), QString("Duplicates not allowed"));
+    lista.adicionar(criarHost("\\\\srv\\d", "/d/"));
+    QCOMPARE(lerArquivo(nome), QByteArray("c:\\b=c:\\b\\\r\n\\\\srv\\d=/d/\r\n"));
+    QCOMPARE(erroDe([&] { lista.adicionar(criarHost("\\\\srv\\d", "/e/")); }),
+             QString("Duplicates not allowed"));
+    QCOMPARE(lista.items().value("\\\\srv\\d")->path(), QString("/d/"));
 }
 
 void TestCatalog::hostsDuplicados()
@@ -442,6 +537,30 @@ void TestCatalog::semArquivoCatalogoVazio()
     QCOMPARE(catalogo.fileName(), FPasta->path() + "/ZamDados.csv");
     QVERIFY(!QFile::exists(catalogo.fileName()));
     QVERIFY(carregarCatalogo(QByteArray()).items().isEmpty());
+}
+
+void TestCatalog::catalogoQueNaoEArquivo_data()
+{
+    QTest::addColumn<bool>("pasta");
+    QTest::addColumn<QString>("erro");
+    QTest::newRow("folder") << true
+                            << u"O catálogo \"%1\" é uma pasta, não um arquivo: não dá para ler "
+                               u"as bases desta pasta de dados"_qs;
+    QTest::newRow("fifo") << false
+                          << u"O catálogo \"%1\" não é um arquivo comum: não dá para ler as "
+                             u"bases desta pasta de dados"_qs;
+}
+
+void TestCatalog::catalogoQueNaoEArquivo()
+{
+    QFETCH(bool, pasta);
+    QFETCH(QString, erro);
+    const QString nome = arquivo("ZamDados.csv");
+    if (pasta)
+        QVERIFY(QDir().mkpath(nome + "/dentro"));
+    else
+        QCOMPARE(::mkfifo(QFile::encodeName(nome).constData(), 0644), 0);
+    QCOMPARE(erroDe([&] { TZamDadosList catalogo(hostDaPasta()); }), erro.arg(nome));
 }
 
 void TestCatalog::gravarLinhas_data()

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,7 +22,11 @@ private Q_SLOTS:
     void portaPadraoInvalida();
     void atualizarRemoveSumidasESalva();
     void atualizarComPastaInacessivelSalva();
+    void atualizarDescartaBaseQueVirouPasta();
     void mudancaSoNaCaixa();
+    void nomeComCaractereDeControle_data();
+    void nomeComCaractereDeControle();
+    void atualizarDescartaNomeComControle();
 
 private:
     void criarBase(const QString &nome, qint64 bytes = 10);
@@ -133,6 +138,18 @@ void TestVarredura::atualizarComPastaInacessivelSalva()
     QCOMPARE(lerArquivo(catalogo.fileName()), QByteArray());
 }
 
+void TestVarredura::atualizarDescartaBaseQueVirouPasta()
+{
+    criarBase("FICA");
+    QVERIFY(QDir().mkpath(dados() + "/PASTA/ZAM.FDB"));
+    escreverArquivo(FRaiz->path() + "/ZamDados.csv",
+                    "FICA,\"01/01/2000 00:00\",0,3050\r\nPASTA,\"01/01/2000 00:00\",0,3050\r\n");
+    TZamDadosList catalogo = novoCatalogo();
+    atualizarBases(catalogo, "3055");
+    QCOMPARE(catalogo.items().keys(), QStringList{"FICA"});
+    QCOMPARE(TZamDadosList(FHost).items().keys(), QStringList{"FICA"});
+}
+
 void TestVarredura::mudancaSoNaCaixa()
 {
     criarBase("CLIENTE");
@@ -142,6 +159,64 @@ void TestVarredura::mudancaSoNaCaixa()
     QCOMPARE(catalogo.items().keys(), QStringList({"CLIENTE", "cliente"}));
     atualizarBases(catalogo, "3055");
     QCOMPARE(catalogo.items().keys(), QStringList({"CLIENTE"}));
+}
+
+void TestVarredura::nomeComCaractereDeControle_data()
+{
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<QString>("visivel");
+    QTest::newRow("line feed") << "LINHA\nQUEBRADA"
+                               << "LINHA\\nQUEBRADA";
+    QTest::newRow("carriage return") << "A\rB"
+                                     << "A\\rB";
+    QTest::newRow("tab") << "A\tB"
+                         << "A\\tB";
+    QTest::newRow("escape") << "A\x1b"
+                            << "A\\x1B";
+    QTest::newRow("delete") << "\x7f"
+                            << "\\x7F";
+}
+
+void TestVarredura::nomeComCaractereDeControle()
+{
+    QFETCH(QString, nome);
+    QFETCH(QString, visivel);
+    criarBase("CLIENTE");
+    criarBase(nome);
+    QVERIFY(QDir().mkpath(dados() + "/SEM_BASE\n"));
+
+    TZamDadosList catalogo = novoCatalogo();
+    QStringList ignoradas;
+    QTest::ignoreMessage(QtWarningMsg,
+                         qPrintable(QString(u"Pastas ignoradas em \"%1\", pois têm no nome um "
+                                            u"caractere de controle (como uma quebra de linha), "
+                                            u"que o Windows não aceita: \"%2\""_qs)
+                                        .arg(dados(), visivel)));
+    QVERIFY(buscarBases(catalogo, "3055", &ignoradas));
+    QCOMPARE(ignoradas, QStringList{nome});
+    QCOMPARE(catalogo.items().keys(), QStringList{"CLIENTE"});
+    // The catalogue written still loads.
+    QCOMPARE(lerArquivo(catalogo.fileName()).count("\r\n"), 1);
+    QCOMPARE(TZamDadosList(FHost).items().keys(), QStringList{"CLIENTE"});
+}
+
+void TestVarredura::atualizarDescartaNomeComControle()
+{
+    criarBase("CLIENTE");
+    criarBase("A\tB");
+    criarBase("C\nD");
+    // A catalogue from before holds one of them, quoted on one line.
+    escreverArquivo(FRaiz->path() + "/ZamDados.csv", "\"A\tB\",\"01/01/2000 00:00\",0,3050\r\n");
+    TZamDadosList catalogo = novoCatalogo();
+    QCOMPARE(catalogo.items().keys(), QStringList{"A\tB"});
+
+    QStringList ignoradas;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Pastas ignoradas em .*\"A\\\\tB\""));
+    atualizarBases(catalogo, "3055", &ignoradas);
+    ignoradas.sort();
+    QCOMPARE(ignoradas, QStringList({"A\tB", "C\nD"}));
+    QCOMPARE(catalogo.items().keys(), QStringList{"CLIENTE"});
+    QCOMPARE(TZamDadosList(FHost).items().keys(), QStringList{"CLIENTE"});
 }
 
 QTEST_GUILESS_MAIN(TestVarredura)

@@ -18,6 +18,8 @@ private Q_SLOTS:
     void gravarMantemOResto();
     void gravarCriaArquivo();
     void gravarFalhaNomeiaArquivo();
+    void gravarRecusaCaractereDeControle_data();
+    void gravarRecusaCaractereDeControle();
 
 private:
     TZamDadosItemPtr registro(const QString &compartilhamento, const QString &caminho,
@@ -138,6 +140,42 @@ void TestLauncher::gravarFalhaNomeiaArquivo()
         QVERIFY2(e.mensagem().contains(arquivo()), qPrintable(e.mensagem()));
     }
     QCOMPARE(lerArquivo(arquivo()), QByteArray("[SERVIDOR]\r\nNOME=velho\r\n"));
+}
+
+void TestLauncher::gravarRecusaCaractereDeControle_data()
+{
+    QTest::addColumn<QString>("caminho");
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<QString>("visivel");
+    QTest::newRow("line break in the folder name") << "c:\\z\\"
+                                                   << "LINHA\nQUEBRADA"
+                                                   << "c:\\z\\LINHA\\nQUEBRADA\\ZAM.FDB";
+    QTest::newRow("tab in the folder name") << "/srv/zam/"
+                                            << "A\tB"
+                                            << "/srv/zam/A\\tB/ZAM.FDB";
+    QTest::newRow("carriage return in the server path") << "c:\\z\r\\"
+                                                        << "B"
+                                                        << "c:\\z\\r\\B\\ZAM.FDB";
+}
+
+void TestLauncher::gravarRecusaCaractereDeControle()
+{
+    QFETCH(QString, caminho);
+    QFETCH(QString, nome);
+    QFETCH(QString, visivel);
+    const QByteArray antes(
+        "[SERVIDOR]\r\nNOME=velho\r\nPORTA=1\r\n[ZAM]\r\nCAMINHO=c:\\x\\ZAM.FDB\r\n");
+    escreverArquivo(arquivo(), antes);
+    const auto item = registro("\\\\srv1\\dados", caminho, nome, 3050);
+    try {
+        TZamcon(arquivo()).gravarZamcon(*item->host(), *item);
+        QFAIL("a value with a control character must be refused");
+    } catch (const EZamErro &e) {
+        QCOMPARE(e.mensagem(), QString(u"O valor \"%1\" tem um caractere de controle (como uma "
+                                       u"quebra de linha) e não pode ser gravado em \"%2\""_qs)
+                                   .arg(visivel, arquivo()));
+    }
+    QCOMPARE(lerArquivo(arquivo()), antes);
 }
 
 QTEST_GUILESS_MAIN(TestLauncher)

@@ -134,6 +134,8 @@ private Q_SLOTS:
     void gravarZamconEmArquivoNovo();
     void iniRelidoACadaChamada();
     void iniEmCompartilhamento();
+    void gravarIniRecusaQuebraDeLinha_data();
+    void gravarIniRecusaQuebraDeLinha();
     void gravarIniEmPastaSomenteLeitura_data();
     void gravarIniEmPastaSomenteLeitura();
 
@@ -507,6 +509,49 @@ void TestPlatformIni::iniEmCompartilhamento()
         QVERIFY2(e.mensagem().startsWith(QString("Cannot create file \"%1\". ").arg(ausente)),
                  qPrintable(e.mensagem()));
     }
+}
+
+void TestPlatformIni::gravarIniRecusaQuebraDeLinha_data()
+{
+    QTest::addColumn<QString>("secao");
+    QTest::addColumn<QString>("chave");
+    QTest::addColumn<QString>("valor");
+    QTest::addColumn<QString>("visivel");
+    QTest::newRow("value with a line feed") << "ZAM"
+                                            << "CAMINHO"
+                                            << "x\n[SERVIDOR]\nNOME=outro"
+                                            << "x\\n[SERVIDOR]\\nNOME=outro";
+    QTest::newRow("value with a carriage return") << "ZAM"
+                                                  << "CAMINHO"
+                                                  << "a\rb"
+                                                  << "a\\rb";
+    QTest::newRow("key") << "ZAM"
+                         << "A\nB"
+                         << "1"
+                         << "A\\nB";
+    QTest::newRow("section") << "Z\r\nAM"
+                             << "A"
+                             << "1"
+                             << "Z\\r\\nAM";
+}
+
+void TestPlatformIni::gravarIniRecusaQuebraDeLinha()
+{
+    QFETCH(QString, secao);
+    QFETCH(QString, chave);
+    QFETCH(QString, valor);
+    QFETCH(QString, visivel);
+    const QByteArray antes = "[SERVIDOR]\r\nNOME=srv1\r\n[ZAM]\r\nCAMINHO=velho\r\n";
+    escreverArquivo(FIni, antes);
+    try {
+        ::gravarIni(FIni, secao, chave, valor);
+        QFAIL("a line break must be refused");
+    } catch (const EZamErro &e) {
+        QCOMPARE(e.mensagem(),
+                 QString(u"\"%1\" tem uma quebra de linha e não pode ser gravado em \"%2\""_qs)
+                     .arg(visivel, FIni));
+    }
+    QCOMPARE(lerArquivo(FIni), antes);
 }
 
 void TestPlatformIni::gravarIniEmPastaSomenteLeitura_data()

@@ -1,6 +1,7 @@
 #include "platform/arquivoTexto.h"
 #include "platform/caminhos.h"
 #include "platform/erros.h"
+#include "platform/ini.h"
 #include "support/arquivosTeste.h"
 
 #include <QDir>
@@ -18,16 +19,22 @@ private Q_SLOTS:
     void lerLinhas();
     void gravarLinhas_data();
     void gravarLinhas();
+    void comecoComoBom_data();
+    void comecoComoBom();
     void codificacaoMantida_data();
     void codificacaoMantida();
     void arquivoInexistente();
     void gravarSemPasta();
     void gravarEmPastaSomenteLeituraPreservaArquivo();
+    void discoCheioMantemArquivo_data();
+    void discoCheioMantemArquivo();
     void juntar_data();
     void juntar();
     void caminhoLocal_data();
     void caminhoLocal();
     void caminhoLocalSemMapeamento();
+    void caminhoLocalNaoSobe_data();
+    void caminhoLocalNaoSobe();
     void nomePasta_data();
     void nomePasta();
 
@@ -93,6 +100,38 @@ void TestPlatform::gravarLinhas()
     QCOMPARE(lerLinhasTexto(nome), linhas);
 }
 
+void TestPlatform::comecoComoBom_data()
+{
+    QTest::addColumn<QStringList>("linhas");
+    QTest::addColumn<bool>("emAnsi");
+
+    QStringList pastas;
+    for (int i = 0; i < 8; ++i)
+        pastas.append(QString("d:\\dados%1=c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\").arg(i));
+    // The marks of UTF-16 and UTF-8 read as Windows-1252.
+    QTest::newRow("utf-16le mark") << QStringList{u"ÿþCLIENTE,x,1,2"_qs, "B,y,3,4"} << false;
+    QTest::newRow("utf-16be mark") << QStringList{u"þÿ"_qs} << false;
+    QTest::newRow("utf-8 mark") << QStringList{u"ï»¿ABC"_qs, u"ação"_qs} << false;
+    QTest::newRow("list of data folders")
+        << (QStringList{u"þÿ\\\\srv\\dados=/srv/"_qs} + pastas) << false;
+    // Only the whole mark counts: other texts stay in Windows-1252 for the other machines.
+    QTest::newRow("half a utf-8 mark") << QStringList{u"ï»x"_qs} << true;
+    QTest::newRow("marks in the wrong order") << QStringList{u"þï»¿"_qs} << true;
+    QTest::newRow("mark after the first line") << QStringList{"a", u"ÿþ"_qs} << true;
+}
+
+void TestPlatform::comecoComoBom()
+{
+    QFETCH(QStringList, linhas);
+    QFETCH(bool, emAnsi);
+    const QString nome = FPasta.filePath("bom.txt");
+    gravarLinhasTexto(nome, linhas);
+    QCOMPARE(lerLinhasTexto(nome), linhas);
+    TCodificacaoTexto lida;
+    decodificarTexto(lerArquivo(nome), &lida);
+    QCOMPARE(lida, emAnsi ? TCodificacaoTexto::Ansi : TCodificacaoTexto::Utf8Bom);
+}
+
 void TestPlatform::codificacaoMantida_data()
 {
     QTest::addColumn<int>("codificacao");
@@ -156,6 +195,61 @@ void TestPlatform::gravarEmPastaSomenteLeituraPreservaArquivo()
     QCOMPARE(lerArquivo(nome), QByteArray("antigo\r\n"));
 }
 
+void TestPlatform::discoCheioMantemArquivo_data()
+{
+    QTest::addColumn<int>("kib");
+    QTest::addColumn<int>("registros");
+
+    // No records stands for a zamcon.ini of six lines, changed through one key.
+    QTest::newRow("zamcon.ini") << 16 << 0;
+    QTest::newRow("small catalogue") << 16 << 6;
+    QTest::newRow("200 records") << 16 << 200;
+    // Larger than the file's write buffer: written straight through.
+    QTest::newRow("1000 records") << 64 << 1000;
+}
+
+void TestPlatform::discoCheioMantemArquivo()
+{
+    QFETCH(int, kib);
+    QFETCH(int, registros);
+    const QString pasta = FPasta.filePath("disco");
+    QVERIFY(QDir().mkpath(pasta));
+    TDiscoCheio disco(pasta, kib);
+    if (!disco.montado())
+        return;
+
+    const auto catalogo = [](int quantos, const QString &prefixo) {
+        QStringList linhas;
+        for (int i = 0; i < quantos; ++i)
+            linhas.append(QString("%1%2,\"01/02/2020 10:00\",1234,3050").arg(prefixo).arg(i));
+        return linhas;
+    };
+    const bool ini = registros == 0;
+    const QString nome = pasta + (ini ? "/zamcon.ini" : "/ZamDados.csv");
+    const QByteArray antigo = ini ? QByteArray("[SERVIDOR]\r\nNOME=srv1\r\nPORTA=3050\r\n[ZAM]\r\n"
+                                               "CAMINHO=c:\\z\\A\\ZAM.FDB\r\nUSUARIO=u\r\n")
+                                  : (catalogo(registros, "BASE").join("\r\n") + "\r\n").toLatin1();
+    escreverArquivo(nome, antigo);
+    if (!disco.encher())
+        return;
+
+    try {
+        if (ini)
+            gravarIni(nome, "ZAM", "CAMINHO", "c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\OUTRA\\ZAM.FDB");
+        else
+            gravarLinhasTexto(nome, catalogo(registros, "OUTRA"));
+        QFAIL("writing to a full disk must fail");
+    } catch (const EZamErro &e) {
+        QCOMPARE(e.mensagem(),
+                 QString(u"Disco cheio: não há espaço para gravar o arquivo \"%1\", que "
+                         u"ficou como estava"_qs)
+                     .arg(nome));
+    }
+    QCOMPARE(lerArquivo(nome), antigo);
+    // Nor is a temporary file left to take space.
+    QCOMPARE(QDir(pasta).entryList(QDir::Files | QDir::Hidden, QDir::Name).size(), 2);
+}
+
 void TestPlatform::juntar_data()
 {
     QTest::addColumn<QString>("base");
@@ -212,6 +306,75 @@ void TestPlatform::caminhoLocalSemMapeamento()
         ::caminhoLocal("\\\\SRV1\\Dados\\ZAM_DADOS"),
         QString("/run/user/%1/gvfs/smb-share:server=srv1,share=dados/ZAM_DADOS").arg(getuid()));
     qunsetenv("ZAMDADOS_SMB");
+}
+
+void TestPlatform::caminhoLocalNaoSobe_data()
+{
+    QTest::addColumn<bool>("comSmb");
+    QTest::addColumn<QString>("caminho");
+    // The folder the local path must stay in; "@share" is where the row's SMB mapping puts
+    // the share \\\\SRV\\DADOS.
+    QTest::addColumn<QString>("dentroDe");
+    // The exact local path where the path names something, else empty.
+    QTest::addColumn<QString>("local");
+
+    const QString nunca = "/nonexistent";
+    for (const bool comSmb : {true, false}) {
+        const auto linha = [&](const char *nome) -> QTestData & {
+            return QTest::newRow(qPrintable(QString(nome) + (comSmb ? "" : ", desktop mount")))
+                   << comSmb;
+        };
+        linha("no server, climbing") << "\\\\..\\..\\etc" << nunca << "";
+        linha("server dot dot") << "\\\\..\\dados\\x" << nunca << "";
+        linha("server dot") << "\\\\.\\dados\\x" << nunca << "";
+        linha("empty server") << "\\\\\\dados\\x" << nunca << "";
+        linha("share dot dot") << "\\\\SRV\\..\\..\\etc" << nunca << "";
+        linha("share dot") << "\\\\SRV\\.\\x" << nunca << "";
+        linha("slash in the server") << "\\\\a/../../../etc\\b\\c" << nunca << "";
+        linha("slash in the share") << "\\\\SRV\\d/../../..\\etc" << nunca << "";
+        linha("rest climbs above the share") << "\\\\SRV\\DADOS\\..\\..\\..\\etc"
+                                             << "@share"
+                                             << "@share/etc";
+        linha("slashes in the rest climb too") << "\\\\SRV\\DADOS\\a/../../../etc/passwd"
+                                               << "@share"
+                                               << "@share/etc/passwd";
+        linha("dot dot inside the share stays") << "\\\\SRV\\DADOS\\ZAM_DADOS\\A\\..\\B"
+                                                << "@share"
+                                                << "@share/ZAM_DADOS/B";
+        linha("dots in names are names") << "\\\\SRV\\DADOS\\a..b\\...\\.x"
+                                         << "@share"
+                                         << "@share/a..b/.../.x";
+        linha("drive climbing") << "c:\\..\\..\\etc\\passwd" << nunca
+                                << "/nonexistent/c:/etc/passwd";
+        linha("drive with slashes climbing")
+            << "c:/../../etc/passwd" << nunca << "/nonexistent/c:/etc/passwd";
+        linha("drive without separator") << "c:..\\..\\..\\etc" << nunca << "";
+    }
+}
+
+void TestPlatform::caminhoLocalNaoSobe()
+{
+    QFETCH(bool, comSmb);
+    QFETCH(QString, caminho);
+    QFETCH(QString, dentroDe);
+    QFETCH(QString, local);
+    const QString smb = FPasta.path() + "/smb";
+    QVERIFY(QDir().mkpath(smb));
+    qputenv("ZAMDADOS_SMB", QFile::encodeName(comSmb ? smb : FPasta.path() + "/naoExiste"));
+    const QString compartilhamento =
+        comSmb ? smb + "/SRV/DADOS"
+               : QString("/run/user/%1/gvfs/smb-share:server=srv,share=dados").arg(getuid());
+    dentroDe.replace("@share", compartilhamento);
+    local.replace("@share", compartilhamento);
+
+    const QString mapeado = ::caminhoLocal(caminho);
+    qunsetenv("ZAMDADOS_SMB");
+    // Whatever the file system makes of the path, it stays inside that folder.
+    const QString limpo = QDir::cleanPath(mapeado);
+    QVERIFY2(limpo.startsWith(dentroDe + "/"), qPrintable(mapeado));
+    QVERIFY2(!mapeado.split('/').contains(".."), qPrintable(mapeado));
+    if (!local.isEmpty())
+        QCOMPARE(mapeado, local);
 }
 
 void TestPlatform::nomePasta_data()

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,6 +63,44 @@ TPastaSomenteLeitura::~TPastaSomenteLeitura()
 QString TPastaSomenteLeitura::motivo() const
 {
     return QString::fromLocal8Bit(std::strerror(FImutavel ? EPERM : EACCES));
+}
+
+TDiscoCheio::TDiscoCheio(const QString &pasta, int kib)
+    : FPasta(pasta)
+{
+    const QByteArray opcoes = QByteArray("size=") + QByteArray::number(kib) + 'k';
+    FMontado =
+        ::mount("tmpfs", QFile::encodeName(pasta).constData(), "tmpfs", 0, opcoes.constData()) == 0;
+    if (!FMontado)
+        QTest::qFail(qPrintable(QStringLiteral("cannot mount a small tmpfs on %1: %2")
+                                    .arg(pasta, QString::fromLocal8Bit(std::strerror(errno)))),
+                     __FILE__, __LINE__);
+}
+
+TDiscoCheio::~TDiscoCheio()
+{
+    if (FMontado)
+        ::umount2(QFile::encodeName(FPasta).constData(), MNT_DETACH);
+}
+
+bool TDiscoCheio::encher()
+{
+    QFile enchimento(FPasta + QStringLiteral("/enchimento"));
+    if (!enchimento.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        QTest::qFail("cannot create the filler file", __FILE__, __LINE__);
+        return false;
+    }
+    // Byte by byte at the end, so that not even the rest of a block is left.
+    const QByteArray bloco(4096, 'x');
+    while (enchimento.write(bloco) == bloco.size()) {
+    }
+    while (enchimento.write("x", 1) == 1) {
+    }
+    if (errno != ENOSPC) {
+        QTest::qFail("the filler stopped before the disk was full", __FILE__, __LINE__);
+        return false;
+    }
+    return true;
 }
 
 TCancelador::TCancelador(QWidget *pai, int aPartirDe)

@@ -31,6 +31,26 @@ private:
     bool FImutavel = false;
 };
 
+// A small file system of its own (tmpfs, a few KiB), mounted on a temporary folder, where a
+// test first puts its files and then fills what is left. Mounting needs root: the test fails,
+// never skips, when the mount cannot be made.
+class TDiscoCheio
+{
+public:
+    explicit TDiscoCheio(const QString &pasta, int kib = 16);
+    ~TDiscoCheio();
+    TDiscoCheio(const TDiscoCheio &) = delete;
+    TDiscoCheio &operator=(const TDiscoCheio &) = delete;
+
+    bool montado() const { return FMontado; }
+    // Takes every byte still free with a filler file; fails the test when it cannot.
+    bool encher();
+
+private:
+    QString FPasta;
+    bool FMontado = false;
+};
+
 // The Cancel button of a copy's progress dialog (a child of pai), clicked as a person would,
 // once the copy has got at least as far as the given value.
 class TCancelador : public QObject

@@ -359,9 +359,12 @@ TZamDadosHostList &TForm1::hostsParaRegistrar()
 
 void TForm1::FormCreate(const QStringList &argumentos)
 {
-    // A list that cannot be read is reported, and the window still opens.
-    executarProtegido(
-        this, [this]() { FHosts = std::make_unique<TZamDadosHostList>(arquivoDosHosts()); });
+    // A list that cannot be read is reported, and the window still opens. A list that was
+    // read stays when only its rewrite into the full form fails (a read-only folder).
+    executarProtegido(this, [this]() {
+        FHosts = TZamDadosHostList::semRegravar(arquivoDosHosts());
+        FHosts->regravarFormaCurta();
+    });
     executarProtegido(this, [this, &argumentos]() {
         preencherPasta();
         selecionarLinhaInicial(argumentos);
@@ -561,15 +564,7 @@ void TForm1::registrarPasta(const TZamDadosHostPtr &host)
 {
     TZamDadosHostList &hosts = hostsParaRegistrar();
     const QString chave = host->compartilhamento();
-    if (hosts.items().contains(chave))
-        throw EZamErro(QStringLiteral("Duplicates not allowed"));
-    hosts.items().insert(chave, host);
-    try {
-        hosts.save();
-    } catch (...) {
-        hosts.items().remove(chave);
-        throw;
-    }
+    hosts.adicionar(host);
     FHostsCombo.push_back(host);
     ComboBox1->addItem(chave);
     selecionarLinhaDoCombo(ComboBox1->findText(chave, Qt::MatchExactly | Qt::MatchCaseSensitive));

@@ -37,6 +37,7 @@ private Q_SLOTS:
     void pastaInicial_data();
     void pastaInicial();
     void semListaDePastas();
+    void listaCurtaEmPastaSomenteLeitura();
     void varreduraGravaCatalogo();
     void listaEmOrdemComTotais();
     void catalogoVazio();
@@ -137,6 +138,24 @@ void TestFormPrincipal::semListaDePastas()
     QVERIFY2(erros().first().startsWith("Cannot open file"), qPrintable(erros().first()));
     QCOMPARE(linhas(), QStringList{"CLIENTE"});
     QCOMPARE(combo()->count(), 0);
+}
+
+void TestFormPrincipal::listaCurtaEmPastaSomenteLeitura()
+{
+    criarBase("CLIENTE");
+    // The short form: the list is rewritten in the full form at start-up, which fails here.
+    escreverHosts({dados(), "/a/outra"});
+    TPastaSomenteLeitura somenteLeitura(programa());
+    if (!somenteLeitura.ativa())
+        return;
+    abrir();
+    QCOMPARE(erros().size(), 1);
+    QVERIFY2(erros().first().startsWith(
+                 QString("Cannot create file \"%1/ZamDados.Hosts.txt\"").arg(programa())),
+             qPrintable(erros().first()));
+    QCOMPARE(combo()->count(), 2);
+    QCOMPARE(combo()->currentText(), dados());
+    QCOMPARE(linhas(), QStringList{"CLIENTE"});
 }
 
 void TestFormPrincipal::varreduraGravaCatalogo()

@@ -9,6 +9,7 @@
 #include <QDeadlineTimer>
 #include <QMetaObject>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <deque>
 #include <map>
@@ -312,6 +313,12 @@ void TMotorExecucao::entregar()
 int TMotorExecucao::trabalhadoresAtivos()
 {
     return threadsVivas;
+}
+
+int TMotorExecucao::execucoesEmAndamento()
+{
+    return int(std::count_if(motores.begin(), motores.end(),
+                             [](const TMotorExecucao *m) { return m->emExecucao(); }));
 }
 
 void TMotorExecucao::cancelarTodas()

@@ -57,6 +57,8 @@ public:
 
     // The worker threads of every run of the program that have not ended yet.
     static int trabalhadoresAtivos();
+    // Runs of the program that have not reported their end yet.
+    static int execucoesEmAndamento();
     // Cancels every run of the program (on leaving it).
     static void cancelarTodas();
     // Processes events until every worker thread of the program has ended, at most

@@ -9,65 +9,87 @@
 
 namespace {
 
-template <typename Trabalhador> void iniciarColeta(IJanelaTarefas &janela, TColeta modelo)
+void iniciarColeta(IJanelaTarefas &janela, TColeta modelo)
 {
-    auto coleta = std::make_shared<TColeta>(std::move(modelo));
-    coleta->coluna = janela.adicionarColuna(coleta->titulo);
-    if (!dialogos().perguntar(janela.janela(), QApplication::applicationName(), coleta->pergunta))
+    const QString pergunta = modelo.pergunta;
+    auto *execucao = new TExecucaoColeta(janela, std::move(modelo));
+    if (!dialogos().perguntar(janela.janela(), QApplication::applicationName(), pergunta)) {
+        delete execucao;
         return;
-    for (const TZamDadosItemPtr &registro : janela.registrosDaLista())
-        (new Trabalhador(janela, coleta, registro))->start();
+    }
+    execucao->iniciar();
 }
 
 } // namespace
 
-TColetarThread::TColetarThread(IJanelaTarefas &janela, std::shared_ptr<TColeta> coleta,
-                               TZamDadosItemPtr registro)
-    : TTrabalhador(janela.janela())
+TExecucaoColeta::TExecucaoColeta(IJanelaTarefas &janela, TColeta coleta)
+    : QObject(janela.janela())
     , FJanela(janela)
     , FColeta(std::move(coleta))
-    , FRegistro(std::move(registro))
+    , FMotor(*this)
 {
+    FColuna = FJanela.adicionarColuna(FColeta.titulo);
 }
 
-void TColetarThread::Execute()
+void TExecucaoColeta::iniciar()
 {
-    TConsultaZam consulta(FRegistro->GetstringConnection(), FColeta->sql);
-    naInterface([this]() { FJanela.definirCelula(FRegistro, FColeta->coluna, pendente); });
-    consulta.Open();
-    FResultado = lerResultado(consulta);
-    naInterface([this]() { publicar(); });
+    const auto ler = FColeta.lerResultado;
+    FMotor.iniciar(FJanela.registrosDaLista(), FColeta.sql,
+                   [ler](TConsultaZam &consulta, TResultadoBase &resultado) {
+                       resultado.linhas.push_back({ler(consulta)});
+                   });
 }
 
-void TColetarThread::relatarErro(const QString &mensagem)
+void TExecucaoColeta::baseIniciada(const TResultadoBase &resultado)
 {
-    naInterface([this, &mensagem]() {
-        if (QWidget *captura = QWidget::mouseGrabber())
-            captura->releaseMouse();
-        FResultado = mensagem;
-        publicar();
-    });
+    FJanela.definirCelula(resultado.registro, FColuna, pendente);
 }
 
-void TColetarThread::publicar()
+void TExecucaoColeta::basesConcluidas(std::vector<TResultadoBase> &lote)
 {
-    FJanela.definirCelula(FRegistro, FColeta->coluna, FResultado);
-    if (FResultado != pendente)
-        ++FColeta->respondidas;
-    if (FColeta->concluida || FColeta->respondidas < FJanela.totalDeLinhas())
+    for (const TResultadoBase &resultado : lote) {
+        if (resultado.falhou()) {
+            // A drag in progress would otherwise hold the mouse while the row changes.
+            if (QWidget *captura = QWidget::mouseGrabber())
+                captura->releaseMouse();
+        }
+        const QString texto =
+            resultado.falhou() ? resultado.erro : resultado.linhas.front().value(0);
+        FJanela.definirCelula(resultado.registro, FColuna, texto);
+        if (texto != pendente)
+            ++FRespondidas;
+    }
+    FJanela.mostrarProgresso(QStringLiteral("%1: %2 de %3 bases, %4 falhas")
+                                 .arg(FColeta.titulo)
+                                 .arg(FMotor.concluidas())
+                                 .arg(FMotor.total())
+                                 .arg(FMotor.falhas()));
+    verificarConclusao();
+}
+
+void TExecucaoColeta::verificarConclusao()
+{
+    // The rows are looked at only once there can be enough answers.
+    if (FConcluida || FRespondidas < FJanela.totalDeLinhas())
         return;
     // A row whose cell is still missing or "?" is pending.
     for (const TZamDadosItemPtr &registro : FJanela.registrosDaLista()) {
-        const std::optional<QString> texto = FJanela.celula(registro, FColeta->coluna);
+        const std::optional<QString> texto = FJanela.celula(registro, FColuna);
         if (!texto || *texto == pendente)
             return;
     }
-    FColeta->concluida = true;
-    dialogos().mensagem(FJanela.janela(), FColeta->tituloConcluida, FColeta->mensagemConcluida,
+    FConcluida = true;
+    dialogos().mensagem(FJanela.janela(), FColeta.tituloConcluida, FColeta.mensagemConcluida,
                         TIconeDialogo::Informacao);
 }
 
-TColeta TColetarQtdTrabalhadoresThread::coleta()
+void TExecucaoColeta::execucaoConcluida(const TResumoExecucao &)
+{
+    FJanela.mostrarProgresso(QString());
+    deleteLater();
+}
+
+TColeta coletaQtdTrabalhadores()
 {
     TColeta coleta;
     coleta.titulo = QStringLiteral("Qtd. Trabalhadores");
@@ -76,16 +98,14 @@ TColeta TColetarQtdTrabalhadoresThread::coleta()
     coleta.sql = QStringLiteral("select count(registro) from trabalhador where situacao = '1'");
     coleta.tituloConcluida = QStringLiteral("Trabalhadores");
     coleta.mensagemConcluida = QStringLiteral("Coleta de Quantidade de Trabalhadores Concluída");
+    // Grouped by three in the user's locale, no decimals; zero is a single 0.
+    coleta.lerResultado = [](TConsultaZam &consulta) {
+        return QLocale().toString(consulta.campoInteiro(0));
+    };
     return coleta;
 }
 
-QString TColetarQtdTrabalhadoresThread::lerResultado(TConsultaZam &consulta) const
-{
-    // Grouped by three in the user's locale, no decimals; zero is a single 0.
-    return QLocale().toString(consulta.campoInteiro(0));
-}
-
-TColeta TColetarTabdefThread::coleta()
+TColeta coletaTabdef()
 {
     TColeta coleta;
     coleta.titulo = QStringLiteral("TABDEF");
@@ -93,20 +113,16 @@ TColeta TColetarTabdefThread::coleta()
     coleta.sql = QStringLiteral("select ultimo from zamdef");
     coleta.tituloConcluida = QStringLiteral("Tabdef");
     coleta.mensagemConcluida = QStringLiteral("Coleta de Tabdef Concluída");
+    coleta.lerResultado = [](TConsultaZam &consulta) { return consulta.campoTexto(0); };
     return coleta;
-}
-
-QString TColetarTabdefThread::lerResultado(TConsultaZam &consulta) const
-{
-    return consulta.campoTexto(0);
 }
 
 void iniciarColetaQtdTrabalhadores(IJanelaTarefas &janela)
 {
-    iniciarColeta<TColetarQtdTrabalhadoresThread>(janela, TColetarQtdTrabalhadoresThread::coleta());
+    iniciarColeta(janela, coletaQtdTrabalhadores());
 }
 
 void iniciarColetaTabdef(IJanelaTarefas &janela)
 {
-    iniciarColeta<TColetarTabdefThread>(janela, TColetarTabdefThread::coleta());
+    iniciarColeta(janela, coletaTabdef());
 }

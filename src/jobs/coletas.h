@@ -1,15 +1,17 @@
 #pragma once
 
+#include "execucao/motorExecucao.h"
 #include "jobs/janelaTarefas.h"
-#include "jobs/trabalhador.h"
 
-#include <memory>
+#include <QObject>
+#include <QString>
+#include <functional>
 
 class TConsultaZam;
 
-// One collection over the rows of the list: a column of its own, one worker per row, each
-// writing its database's answer (or its error) into the row, and a message once every row
-// has one.
+// One collection over the rows of the list: a column of its own, each row's database asked
+// on the engine's pool, each answer (or its error) written into the row, "?" while the
+// database is being asked, and a message once every row shown has its answer.
 struct TColeta
 {
     QString titulo;
@@ -17,64 +19,41 @@ struct TColeta
     QString sql;
     QString tituloConcluida;
     QString mensagemConcluida;
-    int coluna = -1;
-    // Answers published so far; the rows are looked at only once there can be enough.
-    int respondidas = 0;
-    bool concluida = false;
+    // The text the row shows for the database's answer; runs on a worker's thread.
+    std::function<QString(TConsultaZam &consulta)> lerResultado;
 };
 
-// Shared by the two collections; the subclasses read the answer.
-class TColetarThread : public TTrabalhador
+// A collection under way: owns its engine and feeds the window; frees itself at the end.
+class TExecucaoColeta : public QObject, private ISaidaExecucao
 {
     Q_OBJECT
 
 public:
     static inline const QString pendente = QStringLiteral("?");
 
-    TColetarThread(IJanelaTarefas &janela, std::shared_ptr<TColeta> coleta,
-                   TZamDadosItemPtr registro);
-
-protected:
-    void Execute() override;
-    void relatarErro(const QString &mensagem) override;
-    // The text the row shows for this database.
-    virtual QString lerResultado(TConsultaZam &consulta) const = 0;
+    // Adds the column; start begins the run.
+    TExecucaoColeta(IJanelaTarefas &janela, TColeta coleta);
+    int coluna() const { return FColuna; }
+    void iniciar();
 
 private:
-    void publicar();
+    void baseIniciada(const TResultadoBase &resultado) override;
+    void basesConcluidas(std::vector<TResultadoBase> &lote) override;
+    void execucaoConcluida(const TResumoExecucao &resumo) override;
+    void verificarConclusao();
 
     IJanelaTarefas &FJanela;
-    std::shared_ptr<TColeta> FColeta;
-    TZamDadosItemPtr FRegistro;
-    // The answer or the error's text.
-    QString FResultado;
+    TColeta FColeta;
+    int FColuna = -1;
+    int FRespondidas = 0;
+    bool FConcluida = false;
+    TMotorExecucao FMotor;
 };
 
-class TColetarQtdTrabalhadoresThread : public TColetarThread
-{
-    Q_OBJECT
+TColeta coletaQtdTrabalhadores();
+TColeta coletaTabdef();
 
-public:
-    using TColetarThread::TColetarThread;
-    static TColeta coleta();
-
-protected:
-    QString lerResultado(TConsultaZam &consulta) const override;
-};
-
-class TColetarTabdefThread : public TColetarThread
-{
-    Q_OBJECT
-
-public:
-    using TColetarThread::TColetarThread;
-    static TColeta coleta();
-
-protected:
-    QString lerResultado(TConsultaZam &consulta) const override;
-};
-
-// Add the column, ask, and start one worker per row shown. When the user says No the column
-// stays, empty, and nothing starts.
+// Add the column, ask, and start the collection over the rows shown. When the user says No
+// the column stays, empty, and nothing starts.
 void iniciarColetaQtdTrabalhadores(IJanelaTarefas &janela);
 void iniciarColetaTabdef(IJanelaTarefas &janela);

@@ -31,6 +31,8 @@ public:
     virtual std::optional<QString> celula(const TZamDadosItemPtr &registro, int coluna) const = 0;
 
     virtual void habilitarControles(bool enabled) = 0;
+    // How far a job has got ("Qtd. Trabalhadores: 3 de 40 bases, 1 falhas"); empty at its end.
+    virtual void mostrarProgresso(const QString &texto) = 0;
     // The click on "Atualizar": the catalogue read again from the disk.
     virtual void atualizar() = 0;
     // After a database folder was renamed: the row shows the new name at once, and the

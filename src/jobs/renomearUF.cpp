@@ -8,6 +8,8 @@
 #include "platform/textoAsc.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <QWidget>
 
 namespace {
 
@@ -26,15 +28,27 @@ QString nomeLivre(const QString &desejado)
 } // namespace
 
 TRenomearPastasParaUF::TRenomearPastasParaUF(IJanelaTarefas &janela)
-    : TTrabalhador(janela.janela())
+    : QObject(janela.janela())
     , FJanela(janela)
+    , FMotor(*this)
 {
 }
 
-void TRenomearPastasParaUF::setListItem(TZamDadosItemPtr registro)
+TRenomearPastasParaUF::~TRenomearPastasParaUF()
 {
-    FRegistro = std::move(registro);
-    ++FInstanceCount;
+    FInstanceCount -= FPendentes;
+}
+
+void TRenomearPastasParaUF::iniciar(const std::vector<TZamDadosItemPtr> &registros)
+{
+    FMotor.iniciar(registros, QStringLiteral("select first 1 uf from empresa"),
+                   [](TConsultaZam &consulta, TResultadoBase &resultado) {
+                       if (const std::optional<QString> sufixo =
+                               sufixoPara(resultado.nome, consulta.campoTexto(0)))
+                           resultado.linhas.push_back({*sufixo});
+                   });
+    FPendentes = int(registros.size());
+    FInstanceCount += FPendentes;
 }
 
 std::optional<QString> TRenomearPastasParaUF::sufixoPara(const QString &nome, const QString &ufLida)
@@ -57,50 +71,58 @@ std::optional<QString> TRenomearPastasParaUF::sufixoPara(const QString &nome, co
     return u'-' + codigo;
 }
 
-void TRenomearPastasParaUF::Execute()
+void TRenomearPastasParaUF::basesConcluidas(std::vector<TResultadoBase> &lote)
 {
-    try {
-        TConsultaZam consulta(FRegistro->GetstringConnection(), QStringLiteral("select first 1 uf from empresa"));
-        consulta.Open();
-        if (const std::optional<QString> novo =
-                sufixoPara(FRegistro->Getnome(), consulta.campoTexto(0))) {
-            sufixo = *novo;
-            newPath = FRegistro->compartilhamento() + sufixo;
-            // A server on Windows keeps an attached database's folder from being renamed.
-            consulta.Release();
-            naInterface([this]() { renomear(); });
-        }
-    } catch (...) {
-        FException = std::current_exception();
-        if (!ehAbortar(FException)) {
-            try {
-                mostrarErroNaInterface(mensagemDaExcecao(FException));
-            } catch (...) {
-                // The window is gone: nobody to tell.
-            }
-        }
+    for (const TResultadoBase &resultado : lote) {
+        --FPendentes;
+        --FInstanceCount;
+        if (resultado.falhou())
+            FFalhas.emplace_back(resultado.nome, resultado.erro);
+        else if (!resultado.linhas.empty())
+            renomear(resultado.registro, resultado.linhas.front().value(0));
     }
-    // Every worker counts itself off exactly once, whatever happened above.
-    --FInstanceCount;
+    FJanela.mostrarProgresso(QStringLiteral("%1: %2 de %3 bases, %4 falhas")
+                                 .arg(titulo)
+                                 .arg(FMotor.concluidas())
+                                 .arg(FMotor.total())
+                                 .arg(FMotor.falhas()));
 }
 
-void TRenomearPastasParaUF::renomear()
+void TRenomearPastasParaUF::execucaoConcluida(const TResumoExecucao &resumo)
 {
-    const QString origem = FRegistro->compartilhamento();
+    FJanela.mostrarProgresso(QString());
+    // The window is unlocked also when the report or the refresh fails.
+    const auto desbloquear = qScopeGuard([this]() {
+        FJanela.habilitarControles(true);
+        deleteLater();
+    });
+    if (!FFalhas.empty()) {
+        if (QWidget *captura = QWidget::mouseGrabber())
+            captura->releaseMouse();
+        dialogos().mensagem(FJanela.janela(), QStringLiteral("Erro"),
+                            textoDasFalhas(FFalhas, resumo.bases), TIconeDialogo::Erro);
+    }
+    FJanela.atualizar();
+}
+
+void TRenomearPastasParaUF::renomear(const TZamDadosItemPtr &registro, const QString &sufixo)
+{
+    const QString origem = registro->compartilhamento();
+    const QString newPath = origem + sufixo;
     std::optional<QString> nomeNovo;
     try {
         renomearSemSobrescrever(origem, newPath);
-        nomeNovo = FRegistro->Getnome() + sufixo;
+        nomeNovo = registro->Getnome() + sufixo;
     } catch (const EZamErro &) {
         // Once more under a name that is free; the refresh at the end shows what happened.
         try {
             const QString livre = nomeLivre(newPath);
             renomearSemSobrescrever(origem, livre);
-            nomeNovo = livre.mid(origem.size() - FRegistro->Getnome().size());
+            nomeNovo = livre.mid(origem.size() - registro->Getnome().size());
         } catch (const EZamErro &) {
         }
     }
-    FJanela.pastaRenomeada(FRegistro, sufixo, nomeNovo);
+    FJanela.pastaRenomeada(registro, sufixo, nomeNovo);
 }
 
 void iniciarRenomearPastasParaUF(IJanelaTarefas &janela)
@@ -114,16 +136,12 @@ void iniciarRenomearPastasParaUF(IJanelaTarefas &janela)
             QStringLiteral("Confirma Renomear todas as Pastas acrescentando UF da base de dados?")))
         return;
     janela.habilitarControles(false);
-    for (const TZamDadosItemPtr &registro : registros) {
-        auto *trabalhador = new TRenomearPastasParaUF(janela);
-        trabalhador->setListItem(registro);
-        trabalhador->aoTerminar([&janela]() {
-            if (TRenomearPastasParaUF::getInstanceCount() > 0)
-                return;
-            // The window is unlocked also when the refresh fails.
-            const auto desbloquear = qScopeGuard([&janela]() { janela.habilitarControles(true); });
-            janela.atualizar();
-        });
-        trabalhador->start();
+    auto *trabalho = new TRenomearPastasParaUF(janela);
+    try {
+        trabalho->iniciar(registros);
+    } catch (...) {
+        delete trabalho;
+        janela.habilitarControles(true);
+        throw;
     }
 }

@@ -1,22 +1,28 @@
 #pragma once
 
+#include "execucao/motorExecucao.h"
 #include "jobs/janelaTarefas.h"
-#include "jobs/trabalhador.h"
 
+#include <QObject>
 #include <atomic>
+#include <optional>
 
-// Renames a database folder so that its name ends in "-" and the customer's state code read
-// from the database, unless it already ends in it after "-" or "_". The window stays locked
-// until the last worker of the job has ended; then the catalogue is read from the disk again.
-class TRenomearPastasParaUF : public TTrabalhador
+// Renames each database folder of the rows shown so that its name ends in "-" and the
+// customer's state code read from the database, unless it already ends in it after "-" or
+// "_". The databases are read on the engine's pool; each folder is renamed on the
+// user-interface thread once its attachment is released. The window stays locked until the
+// last database has been handled; then one box lists the databases that failed, and the
+// catalogue is read from the disk again.
+class TRenomearPastasParaUF : public QObject, private ISaidaExecucao
 {
     Q_OBJECT
 
 public:
     explicit TRenomearPastasParaUF(IJanelaTarefas &janela);
+    ~TRenomearPastasParaUF() override;
 
-    // Hands the worker its database and counts it as running.
-    void setListItem(TZamDadosItemPtr registro);
+    void iniciar(const std::vector<TZamDadosItemPtr> &registros);
+    // Databases of rename jobs not handled yet, over the whole program.
     static int getInstanceCount() { return FInstanceCount.load(); }
 
     // The suffix for a folder name and a state code; nothing when the name carries it
@@ -24,20 +30,19 @@ public:
     // column and are dropped first. Fails for a code that cannot be part of a folder name.
     static std::optional<QString> sufixoPara(const QString &nome, const QString &uf);
 
-protected:
-    void Execute() override;
-
 private:
-    void renomear();
+    void basesConcluidas(std::vector<TResultadoBase> &lote) override;
+    void execucaoConcluida(const TResumoExecucao &resumo) override;
+    void renomear(const TZamDadosItemPtr &registro, const QString &sufixo);
 
     IJanelaTarefas &FJanela;
-    TZamDadosItemPtr FRegistro;
-    QString sufixo;
-    QString newPath;
+    std::vector<std::pair<QString, QString>> FFalhas;
+    int FPendentes = 0;
+    TMotorExecucao FMotor;
 
     static inline std::atomic<int> FInstanceCount = 0;
 };
 
-// Asks, locks the window and starts one worker per row shown. An empty list is refused
+// Asks, locks the window and starts the job over the rows shown. An empty list is refused
 // before anything is locked.
 void iniciarRenomearPastasParaUF(IJanelaTarefas &janela);

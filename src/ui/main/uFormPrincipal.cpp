@@ -632,7 +632,7 @@ void TForm1::preencherLista()
     TTamanho total = 0;
     for (const TZamDadosItemPtr &registro : FRegistrosOrdenados)
         total += dividirArredondado(registro->Gettamanho(), 1024);
-    setWindowTitle(QStringLiteral("Zamdados: %1").arg(ZamListView1->count()));
+    mostrarTitulo();
     lbTamanho->setText(TFormatoLinhas().tamanho(dividirArredondado(total, 1024)) +
                        QStringLiteral(" GB"));
 }
@@ -841,6 +841,19 @@ void TForm1::definirCelula(const TZamDadosItemPtr &registro, int coluna, const Q
         item.SubItems.append(QString());
     item.SubItems[coluna - 1] = texto;
     ZamListView1->setItem(linha, std::move(item));
+}
+
+void TForm1::mostrarTitulo()
+{
+    const QString titulo = QStringLiteral("Zamdados: %1").arg(ZamListView1->count());
+    setWindowTitle(FProgressoTarefa.isEmpty() ? titulo
+                                              : titulo + QStringLiteral(" · ") + FProgressoTarefa);
+}
+
+void TForm1::mostrarProgresso(const QString &texto)
+{
+    FProgressoTarefa = texto;
+    mostrarTitulo();
 }
 
 std::optional<QString> TForm1::celula(const TZamDadosItemPtr &registro, int coluna) const

@@ -73,6 +73,7 @@ public:
     void definirCelula(const TZamDadosItemPtr &registro, int coluna, const QString &texto) override;
     std::optional<QString> celula(const TZamDadosItemPtr &registro, int coluna) const override;
     void atualizar() override { btnAtualizarClick(); }
+    void mostrarProgresso(const QString &texto) override;
     void pastaRenomeada(const TZamDadosItemPtr &registro, const QString &sufixo,
                         const std::optional<QString> &nomeNovo) override;
     // What the definitions self-test sees of the window.
@@ -84,6 +85,9 @@ public:
     QString iniFolderName;
     std::unique_ptr<TZamDadosList> FZamDadosList;
     std::unique_ptr<TZamDadosHostList> FHosts;
+    // A job's progress, shown after the row count in the caption while it runs.
+    QString FProgressoTarefa;
+    void mostrarTitulo();
 
 public Q_SLOTS:
     void btnAtualizarClick();

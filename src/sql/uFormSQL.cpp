@@ -237,7 +237,8 @@ void TForm2::aoConcluirExecucao(const TResumoExecucao &resumo)
     btnCancelar->setEnabled(false);
     btnExecutarSql->setEnabled(true);
     lblProgresso->setText(resumo.texto());
-    if (FPorBase && !FFalhas.empty())
+    // A window closed during its run has nobody left to tell.
+    if (FPorBase && !FFalhas.empty() && isVisible())
         mostrarFalhas(FFalhas);
     Q_EMIT execucaoConcluida();
 }

@@ -85,7 +85,7 @@ private Q_SLOTS:
                 int antes = maximo;
                 while (agora > antes && !maximo.compare_exchange_weak(antes, agora)) {
                 }
-                std::this_thread::sleep_for(std::chrono::milliseconds(40));
+                std::this_thread::sleep_for(std::chrono::milliseconds(150));
                 r.linhas.push_back({consulta.campoTexto(0)});
                 --aoMesmoTempo;
             },

@@ -19,6 +19,7 @@
 #include <QScopeGuard>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -55,6 +56,8 @@ struct TOpcoes
     QString saida;
     TOpcoesExecucao execucao;
     QString filtro;
+    // Only these databases (from --repetir), when set.
+    std::optional<QStringList> repetir;
 };
 
 int inteiroPositivo(const QString &texto, const QString &opcao)
@@ -67,7 +70,7 @@ int inteiroPositivo(const QString &texto, const QString &opcao)
     return valor;
 }
 
-QString lerSql(const QString &arquivo)
+QString lerArquivoTexto(const QString &arquivo)
 {
     if (arquivo == u"-") {
         QFile entrada;
@@ -125,7 +128,12 @@ TOpcoes lerOpcoes(const QStringList &argumentos)
                                   QStringLiteral("Só as bases cujo nome contém TEXTO (sem "
                                                  "distinguir maiúsculas)."),
                                   QStringLiteral("TEXTO"));
-    leitor.addOptions({pasta, arquivo, agrupar, formato, saida, paralelo, tempo, base});
+    const QCommandLineOption repetir({"r", "repetir"},
+                                     QStringLiteral("Só as bases que falharam (ou foram "
+                                                    "canceladas) na saída jsonl ou csv (por "
+                                                    "base) de uma execução anterior."),
+                                     QStringLiteral("ARQUIVO"));
+    leitor.addOptions({pasta, arquivo, agrupar, formato, saida, paralelo, tempo, base, repetir});
     if (!leitor.parse(argumentos))
         throw EUso(leitor.errorText());
     if (leitor.isSet(QStringLiteral("help"))) {
@@ -139,7 +147,7 @@ TOpcoes lerOpcoes(const QStringList &argumentos)
     if (leitor.isSet(arquivo)) {
         if (!posicionais.isEmpty())
             throw EUso(QStringLiteral("Dê o texto SQL ou --arquivo, não os dois."));
-        opcoes.sql = lerSql(leitor.value(arquivo));
+        opcoes.sql = lerArquivoTexto(leitor.value(arquivo));
     } else if (posicionais.size() == 1) {
         opcoes.sql = posicionais.first();
     } else {
@@ -174,6 +182,14 @@ TOpcoes lerOpcoes(const QStringList &argumentos)
         opcoes.execucao.tempoLimiteSegundos =
             inteiroPositivo(leitor.value(tempo), "--tempo-limite");
     opcoes.filtro = leitor.value(base);
+    if (leitor.isSet(repetir)) {
+        try {
+            opcoes.repetir = basesQueFalharam(lerArquivoTexto(leitor.value(repetir)));
+        } catch (const EZamErro &erro) {
+            throw EUso(
+                QStringLiteral("--repetir %1: %2").arg(leitor.value(repetir), erro.mensagem()));
+        }
+    }
     return opcoes;
 }
 
@@ -227,6 +243,8 @@ std::vector<TZamDadosItemPtr> basesDoCatalogo(const QString &pastaPrograma, cons
     }
     std::vector<TZamDadosItemPtr> bases;
     for (const TZamDadosItemPtr &registro : catalogo->items()) {
+        if (opcoes.repetir && !opcoes.repetir->contains(registro->Getnome()))
+            continue;
         if (opcoes.filtro.isEmpty() ||
             registro->Getnome().contains(opcoes.filtro, Qt::CaseInsensitive))
             bases.push_back(registro);

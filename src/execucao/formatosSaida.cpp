@@ -1,5 +1,6 @@
 #include "execucao/formatosSaida.h"
 
+#include "platform/erros.h"
 #include "platform/textoAsc.h"
 
 #include <QJsonArray>
@@ -217,4 +218,81 @@ void TGravadorResultados::concluirPorResultado()
             break;
         }
     }
+}
+
+namespace {
+
+// The records of a csv text with ";" as separator (RFC 4180).
+QList<QStringList> lerCsv(const QString &texto)
+{
+    QList<QStringList> linhas;
+    QStringList linha;
+    QString campo;
+    bool citado = false;
+    const auto fecharLinha = [&]() {
+        linha << campo;
+        campo.clear();
+        linhas << linha;
+        linha.clear();
+    };
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        const QChar c = texto[i];
+        if (citado) {
+            if (c == u'"' && i + 1 < texto.size() && texto[i + 1] == u'"') {
+                campo += u'"';
+                ++i;
+            } else if (c == u'"') {
+                citado = false;
+            } else {
+                campo += c;
+            }
+        } else if (c == u'"') {
+            citado = true;
+        } else if (c == u';') {
+            linha << campo;
+            campo.clear();
+        } else if (c == u'\n' || c == u'\r') {
+            if (c == u'\r' && i + 1 < texto.size() && texto[i + 1] == u'\n')
+                ++i;
+            fecharLinha();
+        } else {
+            campo += c;
+        }
+    }
+    if (!campo.isEmpty() || !linha.isEmpty())
+        fecharLinha();
+    return linhas;
+}
+
+} // namespace
+
+QStringList basesQueFalharam(const QString &saidaAnterior)
+{
+    QString texto = saidaAnterior;
+    if (texto.startsWith(QChar(0xFEFF)))
+        texto.remove(0, 1);
+    QStringList bases;
+    if (texto.trimmed().startsWith(u'{')) {
+        for (const QString &linha : texto.split(u'\n', Qt::SkipEmptyParts)) {
+            QJsonParseError erro;
+            const QJsonObject objeto = QJsonDocument::fromJson(linha.toUtf8(), &erro).object();
+            if (erro.error != QJsonParseError::NoError || !objeto.contains(QStringLiteral("base")))
+                throw EZamErro(
+                    QStringLiteral("Linha que não é de uma saída jsonl: %1").arg(linha.left(80)));
+            if (objeto.contains(QStringLiteral("erro")))
+                bases << objeto.value(QStringLiteral("base")).toString();
+        }
+        return bases;
+    }
+    const QList<QStringList> linhas = lerCsv(texto);
+    if (linhas.isEmpty() || linhas.front().value(0) != u"base" ||
+        linhas.front().constLast() != u"erro")
+        throw EZamErro(QStringLiteral("O arquivo não é uma saída jsonl nem csv agrupada por base "
+                                      "(cabeçalho \"base;...;erro\")."));
+    const qsizetype colunaErro = linhas.front().size() - 1;
+    for (qsizetype i = 1; i < linhas.size(); ++i) {
+        if (!linhas[i].value(colunaErro).isEmpty() && !bases.contains(linhas[i].value(0)))
+            bases << linhas[i].value(0);
+    }
+    return bases;
 }

@@ -60,3 +60,9 @@ private:
     QHash<QString, std::size_t> FPorValor;
     qint64 FContador = 0;
 };
+
+// The databases an earlier run's output lists as failed (or cancelled): its jsonl (objects
+// with "erro") or its csv grouped by database (rows with a non-empty last column "erro").
+// Throws EZamErro for any other text, a csv grouped by result included (it does not tell a
+// failure from a value).
+QStringList basesQueFalharam(const QString &saidaAnterior);

@@ -3,6 +3,7 @@
 #include "platform/erros.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -55,6 +56,16 @@ public:
         if (dialogo.exec() != QDialog::Accepted)
             return std::nullopt;
         return dialogo.textValue();
+    }
+
+    std::optional<QString> escolherArquivoParaGravar(QWidget *pai, const QString &titulo,
+                                                     const QString &sugerido,
+                                                     const QString &filtro) override
+    {
+        const QString arquivo = QFileDialog::getSaveFileName(pai, titulo, sugerido, filtro);
+        if (arquivo.isEmpty())
+            return std::nullopt;
+        return arquivo;
     }
 };
 

@@ -24,6 +24,11 @@ public:
     // A line of text with OK and Cancel; nothing on Cancel.
     virtual std::optional<QString> pedirTexto(QWidget *pai, const QString &titulo,
                                               const QString &prompt, const QString &inicial) = 0;
+    // The file to write, asked with the system's save dialog (which asks before replacing
+    // an existing file); nothing on Cancel. filtro: "Texto CSV (*.csv)".
+    virtual std::optional<QString> escolherArquivoParaGravar(QWidget *pai, const QString &titulo,
+                                                             const QString &sugerido,
+                                                             const QString &filtro) = 0;
 };
 
 // The dialogs in force: the real ones unless a test has put others in their place.

@@ -54,11 +54,11 @@ void TExecutaSqlsPorBase::CriarColunas(TZamListView &lista, const QStringList &c
 
 int TExecutaSqlsPorBase::grupoDe(const TResultadoBase &resultado)
 {
-    const auto achado = FGrupos.constFind(resultado.indice);
+    const auto achado = FGrupos.constFind(resultado.registro.get());
     if (achado != FGrupos.cend())
         return *achado;
     const int id = FLista.addGroup({-1, resultado.nome, {}, {}, false, false});
-    FGrupos.insert(resultado.indice, id);
+    FGrupos.insert(resultado.registro.get(), id);
     return id;
 }
 

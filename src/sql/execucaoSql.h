@@ -37,8 +37,8 @@ private:
     int grupoDe(const TResultadoBase &resultado);
 
     TZamListView &FLista;
-    // Group id by the database's position in the run.
-    QHash<int, int> FGrupos;
+    // Group id by database.
+    QHash<const TZamDadosItem *, int> FGrupos;
 };
 
 // Shows a run's outcomes grouped by the value of the first field: one group per value (A to

@@ -1,9 +1,13 @@
 #include "sql/uFormSQL.h"
 
 #include "controls/uTZamListView.h"
+#include "execucao/formatosSaida.h"
+#include "firebird/somenteLeitura.h"
+#include "platform/arquivoTexto.h"
 #include "platform/dialogos.h"
 #include "sql/execucaoSql.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
@@ -91,7 +95,17 @@ TForm2::TForm2(QWidget *AOwner)
     btnCancelar->setEnabled(false);
     lblProgresso = new QLabel(Panel1);
     lblProgresso->setObjectName(QStringLiteral("lblProgresso"));
-    lblProgresso->setGeometry(172, 8, 500, 25);
+    btnExportar = new QPushButton(QStringLiteral("Exportar…"), Panel1);
+    btnExportar->setObjectName(QStringLiteral("btnExportar"));
+    btnExportar->setGeometry(170, 8, 75, 25);
+    btnExportar->setAutoDefault(false);
+    btnExportar->setEnabled(false);
+    btnRepetir = new QPushButton(QStringLiteral("Repetir nas que falharam"), Panel1);
+    btnRepetir->setObjectName(QStringLiteral("btnRepetir"));
+    btnRepetir->setGeometry(251, 8, 150, 25);
+    btnRepetir->setAutoDefault(false);
+    btnRepetir->setEnabled(false);
+    lblProgresso->setGeometry(409, 8, 265, 25);
     cbAgrupamento = new QComboBox(Panel1);
     cbAgrupamento->setObjectName(QStringLiteral("cbAgrupamento"));
     cbAgrupamento->addItems(
@@ -139,6 +153,10 @@ TForm2::TForm2(QWidget *AOwner)
             [this]() { executarProtegido(this, [this]() { btnExecutarSqlClick(); }); });
     connect(btnCancelar, &QPushButton::clicked, this,
             [this]() { executarProtegido(this, [this]() { btnCancelarClick(); }); });
+    connect(btnExportar, &QPushButton::clicked, this,
+            [this]() { executarProtegido(this, [this]() { btnExportarClick(); }); });
+    connect(btnRepetir, &QPushButton::clicked, this,
+            [this]() { executarProtegido(this, [this]() { btnRepetirClick(); }); });
     FRelogioProgresso.setInterval(250);
     connect(&FRelogioProgresso, &QTimer::timeout, this, &TForm2::mostrarProgresso);
 }
@@ -161,27 +179,102 @@ int TForm2::ThreadsAtivas()
 
 void TForm2::btnExecutarSqlClick()
 {
+    const QString sql = edtSQL->toPlainText();
+    const bool porBase = cbAgrupamento->currentIndex() == agruparPorBase;
+    // A text that may not run is refused here, before the list of the last run is cleared.
+    textoSomenteLeitura(sql);
     // Every run starts from an empty list: no column, group or count of an earlier run
     // carries over.
     ZamListView1->clearItems();
     ZamListView1->clearGroups();
     ZamListView1->clearColumns();
-    FFalhas.clear();
-    const QString sql = edtSQL->toPlainText();
-    const bool porBase = cbAgrupamento->currentIndex() == agruparPorBase;
+    FResultados.clear();
+    FIndicesOriginais.clear();
+    FSqlExecutado = sql;
+    FPorBaseExecutado = porBase;
     FPorBase.reset();
     FPorResultado.reset();
     if (porBase)
         FPorBase = std::make_unique<TExecutaSqlsPorBase>(*ZamListView1);
     else
         FPorResultado = std::make_unique<TExecutaSqlsPorResultado>(*ZamListView1);
-    // A text that may not run fails here, before anything is disabled or started.
-    FMotor.iniciar(FPaths, sql, lerComoTexto(QLocale(), !porBase));
-    threadsAtivas = int(FPaths.size());
-    btnExecutarSql->setEnabled(false);
-    btnCancelar->setEnabled(true);
+    iniciarExecucao(FPaths);
+}
+
+void TForm2::iniciarExecucao(const std::vector<TZamDadosItemPtr> &bases)
+{
+    FFalhas.clear();
+    FMotor.iniciar(bases, FSqlExecutado, lerComoTexto(QLocale(), !FPorBaseExecutado));
+    threadsAtivas = int(bases.size());
+    habilitarBotoes();
     FRelogioProgresso.start();
     mostrarProgresso();
+}
+
+void TForm2::habilitarBotoes()
+{
+    const bool ocioso = !FMotor.emExecucao();
+    btnExecutarSql->setEnabled(ocioso);
+    btnCancelar->setEnabled(!ocioso);
+    btnExportar->setEnabled(ocioso && !FResultados.empty());
+    btnRepetir->setEnabled(ocioso &&
+                           std::any_of(FResultados.cbegin(), FResultados.cend(),
+                                       [](const TResultadoBase &r) { return r.falhou(); }));
+}
+
+void TForm2::btnRepetirClick()
+{
+    std::vector<TZamDadosItemPtr> repetir;
+    std::vector<TResultadoBase> mantidos;
+    FIndicesOriginais.clear();
+    for (TResultadoBase &r : FResultados) {
+        if (r.falhou()) {
+            repetir.push_back(r.registro);
+            FIndicesOriginais.push_back(r.indice);
+        } else {
+            mantidos.push_back(std::move(r));
+        }
+    }
+    if (repetir.empty())
+        return;
+    // The list is filled again with what stays, in the order it came, and the databases run
+    // again join it as they answer.
+    ZamListView1->clearItems();
+    ZamListView1->clearGroups();
+    ZamListView1->clearColumns();
+    FResultados.clear();
+    FPorBase.reset();
+    FPorResultado.reset();
+    std::vector<TResultadoBase> lote = mantidos;
+    if (FPorBaseExecutado) {
+        FPorBase = std::make_unique<TExecutaSqlsPorBase>(*ZamListView1);
+        FPorBase->adicionar(lote);
+    } else {
+        FPorResultado = std::make_unique<TExecutaSqlsPorResultado>(*ZamListView1);
+        FPorResultado->adicionar(lote);
+    }
+    FResultados = std::move(mantidos);
+    iniciarExecucao(repetir);
+}
+
+void TForm2::btnExportarClick()
+{
+    const std::optional<QString> arquivo = dialogos().escolherArquivoParaGravar(
+        this, QStringLiteral("Exportar resultados"), QStringLiteral("resultados.csv"),
+        QStringLiteral("Texto CSV (*.csv)"));
+    if (!arquivo)
+        return;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    // A spreadsheet on a Brazilian desktop reads UTF-8 only with its mark.
+    buffer.write("\xEF\xBB\xBF");
+    std::vector<TResultadoBase> resultados = FResultados;
+    TGravadorResultados gravador(
+        TFormatoSaida::Csv,
+        FPorBaseExecutado ? TAgrupamentoSaida::Base : TAgrupamentoSaida::Resultado, buffer);
+    gravador.adicionar(resultados);
+    gravador.concluir();
+    gravarBytes(*arquivo, buffer.data());
 }
 
 void TForm2::btnCancelarClick()
@@ -218,7 +311,9 @@ void TForm2::aoIniciarBase(const TResultadoBase &resultado)
 void TForm2::aoConcluirBases(std::vector<TResultadoBase> &lote)
 {
     threadsAtivas -= int(lote.size());
-    for (const TResultadoBase &r : lote) {
+    for (TResultadoBase &r : lote) {
+        if (!FIndicesOriginais.empty())
+            r.indice = FIndicesOriginais[std::size_t(r.indice)];
         if (r.falhou() && !r.cancelada)
             FFalhas.push_back({r.indice, r.registro, r.nome, {}, {}, r.ms, r.erro, false});
     }
@@ -228,14 +323,15 @@ void TForm2::aoConcluirBases(std::vector<TResultadoBase> &lote)
         else if (FPorResultado)
             FPorResultado->adicionar(lote);
     });
+    FResultados.insert(FResultados.end(), std::make_move_iterator(lote.begin()),
+                       std::make_move_iterator(lote.end()));
 }
 
 void TForm2::aoConcluirExecucao(const TResumoExecucao &resumo)
 {
     threadsAtivas = 0;
     FRelogioProgresso.stop();
-    btnCancelar->setEnabled(false);
-    btnExecutarSql->setEnabled(true);
+    habilitarBotoes();
     lblProgresso->setText(resumo.texto());
     // A window closed during its run has nobody left to tell.
     if (FPorBase && !FFalhas.empty() && isVisible())
@@ -261,6 +357,6 @@ void TForm2::mostrarFalhas(const std::vector<TResultadoBase> &falhas)
     std::vector<std::pair<QString, QString>> lista;
     for (const TResultadoBase &r : falhas)
         lista.emplace_back(r.nome, r.erro);
-    dialogos().mensagem(this, QStringLiteral("Erro"), textoDasFalhas(lista, int(FPaths.size())),
+    dialogos().mensagem(this, QStringLiteral("Erro"), textoDasFalhas(lista, FMotor.total()),
                         TIconeDialogo::Erro);
 }

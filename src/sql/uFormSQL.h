@@ -58,6 +58,12 @@ public:
     void btnExecutarSqlClick();
     // "Cancelar": see TMotorExecucao::cancelar.
     void btnCancelarClick();
+    // "Exportar…": the results on screen, in the grouping of their run, as a CSV file for a
+    // spreadsheet (UTF-8 with its mark, ";", CR LF), the columns of zamdados-sql's csv.
+    void btnExportarClick();
+    // "Repetir nas que falharam": the last text again, in the databases that failed or were
+    // cancelled only; the other results stay.
+    void btnRepetirClick();
     bool emExecucao() const { return FMotor.emExecucao(); }
 
     // Databases of the current run not handed to the list yet.
@@ -78,6 +84,8 @@ private:
     void aoConcluirBases(std::vector<TResultadoBase> &lote);
     void aoConcluirExecucao(const TResumoExecucao &resumo);
     void mostrarProgresso();
+    void iniciarExecucao(const std::vector<TZamDadosItemPtr> &bases);
+    void habilitarBotoes();
     void mostrarFalhas(const std::vector<TResultadoBase> &falhas);
 
     std::vector<TZamDadosItemPtr> FPaths;
@@ -86,6 +94,12 @@ private:
     std::unique_ptr<TExecutaSqlsPorBase> FPorBase;
     std::unique_ptr<TExecutaSqlsPorResultado> FPorResultado;
     std::vector<TResultadoBase> FFalhas;
+    // Every outcome of the results on screen, indexed as in FPaths.
+    std::vector<TResultadoBase> FResultados;
+    QString FSqlExecutado;
+    bool FPorBaseExecutado = false;
+    // During a repetition: the position in FPaths of each database of the run.
+    std::vector<int> FIndicesOriginais;
     QTimer FRelogioProgresso;
 
     QPlainTextEdit *edtSQL = nullptr;
@@ -93,6 +107,8 @@ private:
     QFrame *Panel1 = nullptr;
     QPushButton *btnExecutarSql = nullptr;
     QPushButton *btnCancelar = nullptr;
+    QPushButton *btnExportar = nullptr;
+    QPushButton *btnRepetir = nullptr;
     QLabel *lblProgresso = nullptr;
     QComboBox *cbAgrupamento = nullptr;
     TZamListView *ZamListView1 = nullptr;

@@ -174,6 +174,38 @@ private Q_SLOTS:
         QCOMPARE(r.status, status);
     }
 
+    // --repetir runs only the databases an earlier output lists as failed.
+    void repetir_data()
+    {
+        QTest::addColumn<QString>("formato");
+        QTest::newRow("jsonl") << "jsonl";
+        QTest::newRow("csv") << "csv";
+    }
+    void repetir()
+    {
+        QFETCH(QString, formato);
+        QTemporaryDir pasta;
+        const QString anterior = pasta.filePath(QStringLiteral("anterior.") + formato);
+        const TSaidaProcesso primeira = rodar(naPasta({"-f", formato, "-o", anterior, sqlUltimo}));
+        QCOMPARE(primeira.status, 1);
+        QCOMPARE(primeira.saida, QString());
+        const TSaidaProcesso segunda = rodar(
+            naPasta({"-f", "csv", "--repetir", anterior, "select count(*) from trabalhador"}));
+        QCOMPARE(segunda.saida, QStringLiteral("base;COUNT;erro\r\nSem zamdef;1;\r\n"));
+        QCOMPARE(segunda.status, 0);
+    }
+
+    void repetirArquivoDesconhecido()
+    {
+        QTemporaryDir pasta;
+        const QString anterior = pasta.filePath(QStringLiteral("resultado.csv"));
+        QCOMPARE(rodar(naPasta({"-f", "csv", "-g", "resultado", "-o", anterior, sqlUltimo})).status,
+                 1);
+        const TSaidaProcesso r = rodar(naPasta({"--repetir", anterior, sqlUltimo}));
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.erros.contains(QStringLiteral("--repetir")), qPrintable(r.erros));
+    }
+
     void catalogoIlegivel()
     {
         QTemporaryDir pasta;

@@ -9,6 +9,7 @@
 #include "support/firebirdTeste.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QMutex>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <cmath>
@@ -188,6 +190,42 @@ QStringList nomes(const std::vector<TZamDadosItemPtr> &registros)
         lista << r->Getnome();
     lista.sort();
     return lista;
+}
+
+// The records of a CSV text with ";" as separator (RFC 4180).
+QList<QStringList> lerCsv(const QString &texto)
+{
+    QList<QStringList> linhas;
+    QStringList linha;
+    QString campo;
+    bool citado = false;
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        const QChar c = texto[i];
+        if (citado) {
+            if (c == u'"' && i + 1 < texto.size() && texto[i + 1] == u'"') {
+                campo += u'"';
+                ++i;
+            } else if (c == u'"') {
+                citado = false;
+            } else {
+                campo += c;
+            }
+        } else if (c == u'"') {
+            citado = true;
+        } else if (c == u';') {
+            linha << campo;
+            campo.clear();
+        } else if (c == u'\r' && i + 1 < texto.size() && texto[i + 1] == u'\n') {
+            linha << campo;
+            campo.clear();
+            linhas << linha;
+            linha.clear();
+            ++i;
+        } else {
+            campo += c;
+        }
+    }
+    return linhas;
 }
 
 QString nomeCem(int i)
@@ -759,6 +797,140 @@ private Q_SLOTS:
         cabecalhos.sort();
         QCOMPARE(cabecalhos,
                  QStringList({"Alfa|Falhou", "Beta|Falhou", "Delta|Count: 2", "Gama|Falhou"}));
+    }
+
+    // The results on screen as a CSV file a spreadsheet reads: UTF-8 with its mark, ";",
+    // CR LF, quoted where needed, the database first and the failure's message last.
+    void exportar_data()
+    {
+        QTest::addColumn<int>("agrupar");
+        QTest::addColumn<QList<QStringList>>("esperado");
+        const QString morta = QStringLiteral("Morta");
+        QTest::newRow("by database")
+            << TForm2::agruparPorBase
+            << QList<QStringList>{{"base", "V1", "V2", "V3", "V4", "V5", "erro"},
+                                  {"Alfa", "a;b", "aspas \"x\"", "linha\r\ndois", "ação", "", ""},
+                                  {"Beta", "a;b", "aspas \"x\"", "linha\r\ndois", "ação", "", ""},
+                                  {"Morta", "", "", "", "", "", "*"}};
+        QTest::newRow("by result") << TForm2::agruparPorResultado
+                                   << QList<QStringList>{{"valor", "contagem", "base"},
+                                                         {"a;b", "2", "Alfa"},
+                                                         {"a;b", "2", "Beta"},
+                                                         {"*", "1", "Morta"}};
+    }
+    void exportar()
+    {
+        QFETCH(int, agrupar);
+        QFETCH(QList<QStringList>, esperado);
+        TDialogosRoteirizados dialogos;
+        TInstaladorDialogos instalador(dialogos);
+        QTemporaryDir pasta;
+        const QString arquivo = pasta.filePath(QStringLiteral("resultados.csv"));
+        std::vector<TZamDadosItemPtr> registros = bases({"Alfa", "Beta"});
+        auto morta = std::make_shared<TZamDadosItem>(registros[0]->host());
+        morta->Setnome(QStringLiteral("Morta"));
+        morta->Setporta(portaSemServidor());
+        registros.push_back(morta);
+        TJanelaSql j(registros);
+        auto *exportar = j.janela->findChild<QPushButton *>("btnExportar");
+        QVERIFY(exportar && !exportar->isEnabled());
+        j.executar(QStringLiteral("select 'a;b' as v1, 'aspas \"x\"' as v2, "
+                                  "'linha' || ascii_char(13) || ascii_char(10) || 'dois' as v3, "
+                                  "'ação' as v4, cast(null as varchar(5)) as v5 "
+                                  "from rdb$database"),
+                   agrupar);
+        QVERIFY(j.aguardar());
+        QVERIFY(exportar->isEnabled());
+        dialogos.chamadas.clear();
+        dialogos.responderArquivo(arquivo);
+        QTest::mouseClick(exportar, Qt::LeftButton);
+        QCOMPARE(dialogos.chamadas.size(), std::size_t(1));
+        QCOMPARE(dialogos.chamadas[0].tipo, TTipoDialogo::Arquivo);
+
+        QFile lido(arquivo);
+        QVERIFY(lido.open(QIODevice::ReadOnly));
+        const QByteArray bytes = lido.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        QVERIFY(bytes.endsWith("\r\n"));
+        QList<QStringList> linhas = lerCsv(QString::fromUtf8(bytes.mid(3)));
+        // By result the values come in order of falling count; the databases under a value
+        // in the order they answered.
+        const bool porResultado = agrupar == TForm2::agruparPorResultado;
+        const auto chave = [porResultado](const QStringList &l) {
+            return porResultado ? std::make_pair(-l.value(1).toInt(), l.value(2))
+                                : std::make_pair(0, l.value(0));
+        };
+        if (porResultado) {
+            for (int i = 2; i < linhas.size(); ++i)
+                QVERIFY(linhas[i - 1].value(1).toInt() >= linhas[i].value(1).toInt());
+        }
+        std::sort(linhas.begin() + 1, linhas.end(),
+                  [&](const QStringList &a, const QStringList &b) { return chave(a) < chave(b); });
+        QCOMPARE(linhas.size(), esperado.size());
+        for (int i = 0; i < linhas.size(); ++i) {
+            QStringList esperada = esperado[i];
+            // The failure's message is the connection's, whatever its words.
+            const int posicao = int(esperada.indexOf(QStringLiteral("*")));
+            if (posicao >= 0) {
+                QVERIFY2(!linhas[i].value(posicao).isEmpty(), qPrintable(linhas[i].join('|')));
+                esperada[posicao] = linhas[i].value(posicao);
+            }
+            QCOMPARE(linhas[i], esperada);
+        }
+    }
+
+    // A file that cannot be written: the reason is told, and nothing else is touched.
+    void exportarFalha()
+    {
+        TDialogosRoteirizados dialogos;
+        TInstaladorDialogos instalador(dialogos);
+        TJanelaSql j(bases({"Alfa"}));
+        j.executar(sqlUltimo, TForm2::agruparPorBase);
+        QVERIFY(j.aguardar());
+        QTemporaryDir pasta;
+        const QString arquivo = pasta.filePath(QStringLiteral("não existe/resultados.csv"));
+        dialogos.responderArquivo(arquivo);
+        j.janela->findChild<QPushButton *>("btnExportar")->click();
+        QCOMPARE(dialogos.chamadas.size(), std::size_t(2));
+        QCOMPARE(dialogos.chamadas[1].icone, TIconeDialogo::Erro);
+        QVERIFY2(dialogos.chamadas[1].texto.contains(QStringLiteral("resultados.csv")),
+                 qPrintable(dialogos.chamadas[1].texto));
+        QVERIFY(!QFileInfo::exists(arquivo));
+        // The results are still there to export elsewhere.
+        QCOMPARE(j.lista()->count(), 1);
+    }
+
+    // "Repetir nas que falharam" runs the text again in the failed databases only; the
+    // others keep their results.
+    void repetirFalhas()
+    {
+        TDialogosRoteirizados dialogos;
+        TInstaladorDialogos instalador(dialogos);
+        std::vector<TZamDadosItemPtr> registros = bases({"Alfa", "Gama", "Delta"});
+        const quint32 portaBoa = registros[1]->Getporta();
+        registros[1]->Setporta(portaSemServidor());
+        TJanelaSql j(registros);
+        auto *repetir = j.janela->findChild<QPushButton *>("btnRepetir");
+        QVERIFY(repetir && !repetir->isEnabled());
+        j.executar(sqlUltimo, TForm2::agruparPorBase);
+        QVERIFY(j.aguardar());
+        QVERIFY(repetir->isEnabled());
+        QCOMPARE(dialogos.chamadas.size(), std::size_t(1));
+
+        // The server is back.
+        registros[1]->Setporta(portaBoa);
+        j.texto()->setPlainText(QStringLiteral("select 'outro texto' from rdb$database"));
+        QTest::mouseClick(repetir, Qt::LeftButton);
+        QCOMPARE(TForm2::ThreadsAtivas(), 1);
+        QVERIFY(j.aguardar());
+        QVERIFY(!repetir->isEnabled());
+        QCOMPARE(dialogos.chamadas.size(), std::size_t(1));
+        QStringList grupos;
+        for (const TGrupoVisto &v : gruposVistos(*j.lista()))
+            grupos << v.grupo.Header + u'|' + v.grupo.Subtitle + u'|' + v.legendas.join(u',');
+        grupos.sort();
+        QCOMPARE(grupos, QStringList({"Alfa|Count: 1|7.4.2", "Delta|Count: 2|8.0,8.0",
+                                      "Gama|Count: 1|7.4.2"}));
     }
 
     // A hundred databases at once: each one is accounted for exactly once, the window goes on

@@ -49,6 +49,25 @@ std::optional<QString> TDialogosRoteirizados::pedirTexto(QWidget *pai, const QSt
     return texto;
 }
 
+std::optional<QString> TDialogosRoteirizados::escolherArquivoParaGravar(QWidget *pai,
+                                                                        const QString &titulo,
+                                                                        const QString &sugerido,
+                                                                        const QString &filtro)
+{
+    chamadas.push_back(
+        {TTipoDialogo::Arquivo, pai, titulo, {}, TIconeDialogo::Nenhum, filtro, sugerido});
+    if (FArquivos.empty()) {
+        falhar("file dialog", titulo, filtro);
+        return std::nullopt;
+    }
+    const bool cancelar = !FArquivos.front();
+    const QString arquivo = FArquivos.front().value_or(QString());
+    FArquivos.pop_front();
+    if (cancelar)
+        return std::nullopt;
+    return arquivo;
+}
+
 TInstaladorDialogos::TInstaladorDialogos(IDialogos &d)
     : FAnteriores(&dialogos())
 {

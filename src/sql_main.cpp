@@ -256,8 +256,9 @@ std::vector<TZamDadosItemPtr> basesDoCatalogo(const QString &pastaPrograma, cons
 class TSaidaComando : public ISaidaExecucao
 {
 public:
-    TSaidaComando(TGravadorResultados &gravador, bool progresso)
+    TSaidaComando(TGravadorResultados &gravador, QIODevice &destino, bool progresso)
         : FGravador(gravador)
+        , FDestino(destino)
         , FProgresso(progresso)
     {
     }
@@ -269,6 +270,9 @@ public:
             FFalhas += r.falhou() ? 1 : 0;
         }
         FGravador.adicionar(lote);
+        // Whoever reads the jsonl as it comes (a pipe) gets each batch at once.
+        if (auto *arquivo = qobject_cast<QFileDevice *>(&FDestino))
+            arquivo->flush();
         if (FProgresso)
             avisar(QStringLiteral("\r%1/%2 bases, %3 falhas")
                        .arg(FConcluidas)
@@ -289,6 +293,7 @@ public:
 
 private:
     TGravadorResultados &FGravador;
+    QIODevice &FDestino;
     bool FProgresso;
     int FConcluidas = 0;
     int FFalhas = 0;
@@ -314,7 +319,7 @@ int executar(const QStringList &argumentos)
         destino = &arquivo;
     }
     TGravadorResultados gravador(opcoes.formato, opcoes.agrupamento, *destino);
-    TSaidaComando saida(gravador, ::isatty(STDERR_FILENO));
+    TSaidaComando saida(gravador, *destino, ::isatty(STDERR_FILENO));
     saida.FTotal = int(bases.size());
     TMotorExecucao motor(saida);
     motorAtual = &motor;

@@ -71,11 +71,22 @@ void TExecutaSqlsPorBase::adicionar(std::vector<TResultadoBase> &lote)
 {
     for (TResultadoBase &resultado : lote) {
         const int grupo = grupoDe(resultado);
-        if (!resultado.falhou() && FLista.columnCount() == 0)
+        // The first database that answers names the columns, also when failures came first
+        // and made a column without a name so that their rows show.
+        if (!resultado.falhou() && (FLista.columnCount() == 0 || FColunaProvisoria)) {
+            FLista.clearColumns();
             CriarColunas(FLista, resultado.campos);
-        // With no column the list would show no row at all.
-        if (resultado.falhou() && FLista.columnCount() == 0)
+            // The view forgets which groups were open when all its columns go.
+            if (FColunaProvisoria) {
+                for (const int id : std::as_const(FGrupos))
+                    FLista.groupChanged(id);
+            }
+            FColunaProvisoria = false;
+        }
+        if (resultado.falhou() && FLista.columnCount() == 0) {
             CriarColunas(FLista, {QString()});
+            FColunaProvisoria = true;
+        }
         // One database's rows at a time: the list is told of rows inserted into one group.
         std::vector<TZamListItem> linhas;
         linhas.reserve(resultado.falhou() ? 1 : resultado.linhas.size());

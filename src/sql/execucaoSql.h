@@ -39,6 +39,8 @@ private:
     TZamListView &FLista;
     // Group id by database.
     QHash<const TZamDadosItem *, int> FGrupos;
+    // The columns are the one without a name made for failures, before any answer.
+    bool FColunaProvisoria = false;
 };
 
 // Shows a run's outcomes grouped by the value of the first field: one group per value (A to

@@ -1,7 +1,7 @@
+#include "execucao/textoCampo.h"
 #include "listaTeste.h"
 #include "sql/execucaoSql.h"
 #include "sql/gruposResultado.h"
-#include "execucao/textoCampo.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -76,6 +76,54 @@ class TstSqlGrupos : public QObject
 
 private Q_SLOTS:
     // Each step is one database's records, run as the worker runs them.
+    // By database, whatever order the answers come in: the first database that answers
+    // names the columns, also when failures came before it; each failed database shows its
+    // message under its own name.
+    void porBaseEmQualquerOrdem_data()
+    {
+        QTest::addColumn<bool>("falhaPrimeiro");
+        QTest::newRow("failure first") << true;
+        QTest::newRow("answer first") << false;
+    }
+    void porBaseEmQualquerOrdem()
+    {
+        QFETCH(bool, falhaPrimeiro);
+        TZamListView lista;
+        lista.setGroupView(true);
+        lista.resize(860, 300);
+        TExecutaSqlsPorBase porBase(lista);
+        const auto host = std::make_shared<TZamDadosHost>();
+        host->Setcompartilhamento(QStringLiteral("/srv/zam"));
+        const auto registro = [&host](const QString &nome) {
+            auto r = std::make_shared<TZamDadosItem>(host);
+            r->Setnome(nome);
+            return r;
+        };
+        TResultadoBase falha{0, registro("Morta"),       "Morta", {}, {},
+                             3, "sem servidor\nporta 1", false};
+        TResultadoBase resposta{
+            1, registro("Viva"), "Viva", {"A", "B"}, {{"1", "x"}, {"2", "y"}}, 5, {}, false};
+        std::vector<TResultadoBase> primeiro{falhaPrimeiro ? falha : resposta};
+        std::vector<TResultadoBase> segundo{falhaPrimeiro ? resposta : falha};
+        porBase.adicionar(primeiro);
+        porBase.adicionar(segundo);
+
+        QCOMPARE(lista.columnCount(), 2);
+        QCOMPARE(lista.column(0).Caption, QStringLiteral("A"));
+        QCOMPARE(lista.column(1).Caption, QStringLiteral("B"));
+        QStringList vistos;
+        for (const TGrupoVisto &v : gruposVistos(lista)) {
+            QStringList celulas;
+            for (const QStringList &linha : v.celulas)
+                celulas << linha.join(u',');
+            vistos << v.grupo.Header + u'|' + v.grupo.Subtitle + u'|' + celulas.join(u';');
+        }
+        vistos.sort();
+        QCOMPARE(vistos,
+                 QStringList({"Morta|Falhou|sem servidor — porta 1", "Viva|Count: 2|1,x;2,y"}));
+        QCOMPARE(diferencaDoModelo(lista), QString());
+    }
+
     void obterGrupo_data()
     {
         QTest::addColumn<QStringList>("inicial");

@@ -26,8 +26,8 @@ inline void exigir(bool condicao, const char *propriedade, const QString &detalh
         violacao(propriedade, detalhe);
 }
 
-// One temporary folder for the whole run, emptied after each input by the caller's files
-// being overwritten.
+// One temporary folder for the whole run: each target writes its few files there anew for
+// every input.
 inline const QString &pastaTemporaria()
 {
     static QTemporaryDir pasta;

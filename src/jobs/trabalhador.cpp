@@ -127,6 +127,9 @@ bool TTrabalhador::aguardarTodos(int limiteMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(5);
     }
+    // A worker that ended after the last pass of the loop still has its end handlers queued
+    // (among them the one that frees it): they run now, then the deletions they asked for.
+    QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     const bool todos = emExecucao() == 0;
     encerrando = false;

@@ -59,17 +59,21 @@ QString decodificarTexto(const QByteArray &bytes, TCodificacaoTexto *codificacao
 {
     TCodificacaoTexto achada = TCodificacaoTexto::Ansi;
     QString texto;
+    // Only the file's own mark is dropped: Qt's decoders would drop a second one too, and
+    // text that begins with U+FEFF would not read back as it was written.
+    const auto decodificarUnicode = [&](QStringDecoder::Encoding encoding, qsizetype marca) {
+        QStringDecoder decoder(encoding, QStringDecoder::Flag::ConvertInitialBom);
+        return QString(decoder.decode(QByteArrayView(bytes).sliced(marca)));
+    };
     if (bytes.startsWith(bomUtf8)) {
         achada = TCodificacaoTexto::Utf8Bom;
-        texto = QString::fromUtf8(QByteArrayView(bytes).sliced(3));
+        texto = decodificarUnicode(QStringDecoder::Utf8, 3);
     } else if (bytes.startsWith(bomUtf16LE)) {
         achada = TCodificacaoTexto::Utf16LE;
-        QStringDecoder decoder(QStringDecoder::Utf16LE);
-        texto = decoder.decode(QByteArrayView(bytes).sliced(2));
+        texto = decodificarUnicode(QStringDecoder::Utf16LE, 2);
     } else if (bytes.startsWith(bomUtf16BE)) {
         achada = TCodificacaoTexto::Utf16BE;
-        QStringDecoder decoder(QStringDecoder::Utf16BE);
-        texto = decoder.decode(QByteArrayView(bytes).sliced(2));
+        texto = decodificarUnicode(QStringDecoder::Utf16BE, 2);
     } else {
         texto = decodificarAnsi(bytes);
     }

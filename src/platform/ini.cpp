@@ -28,6 +28,9 @@ struct TArquivoIni
     TCodificacaoTexto codificacao = TCodificacaoTexto::Ansi;
     QByteArray bom;
     std::vector<TLinhaIni> linhas;
+    // The stray last byte of a UTF-16 file of odd length: no line holds it, and it stays the
+    // last byte of the file, so that lines added after the last one keep to whole units.
+    QByteArray resto;
 
     QByteArray codificar(const QString &texto) const
     {
@@ -38,7 +41,7 @@ struct TArquivoIni
         QByteArray resultado = bom;
         for (const TLinhaIni &linha : linhas)
             resultado += linha.conteudo + linha.fim;
-        return resultado;
+        return resultado + resto;
     }
 };
 
@@ -85,7 +88,6 @@ TArquivoIni lerArquivo(const QByteArray &bytes)
 
     qsizetype inicio = arquivo.bom.size();
     qsizetype i = inicio;
-    // A stray last byte of a UTF-16 file stays in the last line.
     while (i + passo <= tamanho) {
         const char16_t u = unidade(i);
         if (u != u'\r' && u != u'\n') {
@@ -98,8 +100,10 @@ TArquivoIni lerArquivo(const QByteArray &bytes)
         arquivo.linhas.push_back({bytes.sliced(inicio, i - inicio), bytes.sliced(i, fim - i), {}});
         inicio = i = fim;
     }
-    if (inicio < tamanho)
-        arquivo.linhas.push_back({bytes.sliced(inicio), {}, {}});
+    // Whole units only: in UTF-16 a stray last byte is kept apart.
+    if (inicio < i)
+        arquivo.linhas.push_back({bytes.sliced(inicio, i - inicio), {}, {}});
+    arquivo.resto = bytes.sliced(i);
     for (TLinhaIni &linha : arquivo.linhas)
         linha.texto = decodificarLinha(linha.conteudo, arquivo.codificacao);
     return arquivo;

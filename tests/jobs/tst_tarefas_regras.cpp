@@ -1,7 +1,25 @@
 #include "jobs/renomearUF.h"
+#include "jobs/trabalhador.h"
 #include "platform/erros.h"
 
 #include <QtTest>
+
+namespace {
+
+// A worker with nothing to do and no window.
+class TTrabalhadorVazio : public TTrabalhador
+{
+public:
+    TTrabalhadorVazio()
+        : TTrabalhador(nullptr)
+    {
+    }
+
+protected:
+    void Execute() override {}
+};
+
+} // namespace
 
 // The decision of the rename-by-state job for one folder name and one state code, as read
 // from the database.
@@ -10,6 +28,19 @@ class TestTarefasRegras : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A worker whose end the event loop has not handled yet (its thread is over, the
+    // handler that frees it still queued) is freed by aguardarTodos all the same, so that
+    // nothing of it is left when the program ends.
+    void aguardarTodosLiberaQuemTerminou()
+    {
+        QPointer<TTrabalhador> trabalhador = new TTrabalhadorVazio;
+        trabalhador->start();
+        QVERIFY(trabalhador->wait(10000));
+        QVERIFY(TTrabalhador::aguardarTodos(1000));
+        QVERIFY(trabalhador.isNull());
+        QCOMPARE(TTrabalhador::emExecucao(), 0);
+    }
+
     void sufixo_data()
     {
         QTest::addColumn<QString>("nome");

@@ -423,6 +423,22 @@ void TestPlatformIni::gravarIni_data()
         << true << QByteArray("\xEF\xBB\xBF[ZAM]\r\n;\xff\xfe\xc3\r\nCAMINHO=a\r\n") << "ZAM"
         << "CAMINHO" << u"ç"_qs
         << QByteArray("\xEF\xBB\xBF[ZAM]\r\n;\xff\xfe\xc3\r\nCAMINHO=\xc3\xa7\r\n");
+
+    // A UTF-16 file of odd length: its stray last byte stays the last byte, after the lines
+    // added, which keep to whole two-byte units and so read back.
+    const QByteArray avulso("\x7a", 1);
+    QTest::newRow("utf-16 stray byte: key appended")
+        << true << codificado("utf-16le", "[ZAM]\r\nA=1") + avulso << "ZAM"
+        << "B"
+        << "2" << codificado("utf-16le", "[ZAM]\r\nA=1\r\nB=2\r\n") + avulso;
+    QTest::newRow("utf-16 stray byte: section appended")
+        << true << codificado("utf-16be", "[ZAM]\r\nA=1\r\n") + avulso << "SERVIDOR"
+        << "NOME"
+        << "s" << codificado("utf-16be", "[ZAM]\r\nA=1\r\n[SERVIDOR]\r\nNOME=s\r\n") + avulso;
+    QTest::newRow("utf-16 stray byte: last key replaced")
+        << true << codificado("utf-16le", "[ZAM]\r\nA=1") + avulso << "ZAM"
+        << "A"
+        << "2" << codificado("utf-16le", "[ZAM]\r\nA=2") + avulso;
 }
 
 void TestPlatformIni::gravarIni()

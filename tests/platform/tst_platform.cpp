@@ -63,6 +63,19 @@ void TestPlatform::lerLinhas_data()
                                   << QStringList{u"Jã"_qs, "b"};
     QTest::newRow("utf-16be bom") << QByteArray("\xFE\xFF\0J\0\xE3\0\r\0\n", 10)
                                   << QStringList{u"Jã"_qs};
+    // Only the first mark is the file's: a second one is the text's U+FEFF.
+    const QStringList comMarca{u"\uFEFFa"_qs};
+    QTest::newRow("utf-8, second mark") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                      "a")
+                                        << comMarca;
+    QTest::newRow("utf-16le, second mark") << QByteArray("\xFF\xFE\xFF\xFE"
+                                                         "a\0",
+                                                         6)
+                                           << comMarca;
+    QTest::newRow("utf-16be, second mark") << QByteArray("\xFE\xFF\xFE\xFF\0"
+                                                         "a",
+                                                         6)
+                                           << comMarca;
 }
 
 void TestPlatform::lerLinhas()
@@ -88,6 +101,9 @@ void TestPlatform::gravarLinhas_data()
     QTest::newRow("utf-8 with bom when needed") << QStringList{u"Łódź"_qs, "x"}
                                                 << QByteArray("\xEF\xBB\xBF\xC5\x81\xC3\xB3"
                                                               "d\xC5\xBA\r\nx\r\n");
+    QTest::newRow("text that begins with U+FEFF") << QStringList{u"\uFEFFa"_qs}
+                                                  << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                                "a\r\n");
 }
 
 void TestPlatform::gravarLinhas()

@@ -740,9 +740,14 @@ bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift)
                                                      {Qt::Key_E, mnEnviar},
                                                      {Qt::Key_S, mnTestarZamdef},
                                                      {Qt::Key_D, mnAbrirPasta}};
+        // A command that ran has used the key up. Passed on, the key would climb to the
+        // window once its box has closed, and with the focus not yet back from the box the
+        // window would take it as its own and run the command again.
         for (const auto &[tecla, acao] : atalhos) {
-            if (tecla == key && acao->isEnabled())
+            if (tecla == key && acao->isEnabled()) {
                 acao->trigger();
+                return true;
+            }
         }
         return false;
     }

@@ -43,6 +43,8 @@ private Q_SLOTS:
     void alterarPorta();
     void alterarPortaSemSelecao();
     void executarSqlComTodasAsBases();
+    void atalhoComCaixaRodaUmaVez_data();
+    void atalhoComCaixaRodaUmaVez();
 
 private:
     QString pastaBase(const QString &nome, const QString &pasta = "local") const
@@ -304,6 +306,67 @@ void TestComandos::executarSqlComTodasAsBases()
     bases.sort();
     // All databases of the catalogue, whatever the list shows.
     QCOMPARE(bases, QStringList({"ALFA", "BETA"}));
+}
+
+void TestComandos::atalhoComCaixaRodaUmaVez_data()
+{
+    QTest::addColumn<int>("tecla");
+    QTest::addColumn<QString>("foco");
+    QTest::addColumn<bool>("sim");
+    QTest::addColumn<QStringList>("titulos");
+
+    const QStringList novaBase{"Nova Base"};
+    const QStringList copiar{"Copiar Base"};
+    const QStringList enviar{"ZamDados"};
+    for (const char *foco : {"lista", "filtro", "botao"}) {
+        QTest::addRow("Ctrl+N no, %s", foco) << int(Qt::Key_N) << foco << false << novaBase;
+        QTest::addRow("Ctrl+C no, %s", foco) << int(Qt::Key_C) << foco << false << copiar;
+        QTest::addRow("Ctrl+E, %s", foco) << int(Qt::Key_E) << foco << false << enviar;
+    }
+    QTest::newRow("Ctrl+N yes, lista")
+        << int(Qt::Key_N) << "lista" << true << QStringList{"Nova Base", "Nova Base"};
+    QTest::newRow("Ctrl+C yes, lista") << int(Qt::Key_C) << "lista" << true << copiar;
+    QTest::newRow("Ctrl+C yes, filtro") << int(Qt::Key_C) << "filtro" << true << copiar;
+}
+
+void TestComandos::atalhoComCaixaRodaUmaVez()
+{
+    QFETCH(int, tecla);
+    QFETCH(QString, foco);
+    QFETCH(bool, sim);
+    QFETCH(QStringList, titulos);
+    TDialogosModais &modais = usarCaixasModais();
+    criarBase("CLIENTE", 4096);
+    abrir();
+    lista()->setSelectedIndex(0);
+    if (foco == "lista")
+        lista()->setFocus();
+    else if (foco == "filtro")
+        filtroEdit()->setFocus();
+    else
+        botao("btnAtualizar")->setFocus();
+    if (tecla != Qt::Key_E)
+        FDialogos->responderPergunta(sim);
+    if (tecla == Qt::Key_N && sim)
+        FDialogos->responderTexto(QString("NOVA"));
+
+    teclar(tecla, Qt::ControlModifier);
+    // A second run would ask again, with no answer left for it.
+    QTest::qWait(50);
+
+    QStringList vistos;
+    for (const TChamadaDialogo &chamada : FDialogos->chamadas)
+        vistos.append(chamada.titulo);
+    QCOMPARE(vistos, titulos);
+    QCOMPARE(modais.caixasMostradas, titulos.size());
+    if (tecla == Qt::Key_N && sim) {
+        QVERIFY(QFile::exists(pastaBase("NOVA") + "/ZAM.FDB"));
+        QVERIFY(!QFile::exists(pastaBase("NOVA") + "/NOVA"));
+    }
+    if (tecla == Qt::Key_C && sim)
+        QCOMPARE(copiasLocais("CLIENTE"), QStringList{"ZAM.FDB"});
+    // The keys of a command never reach the filter box.
+    QCOMPARE(filtroEdit()->text(), QString());
 }
 
 QTEST_MAIN(TestComandos)

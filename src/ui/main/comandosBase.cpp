@@ -34,6 +34,15 @@ bool existePasta(const QString &caminho)
     return QFileInfo(caminhoLocal(caminho)).isDir();
 }
 
+// Whether two path texts name the same folder of this computer.
+bool mesmaPasta(const QString &a, const QString &b)
+{
+    if (a == b)
+        return true;
+    const QString canonicaA = QFileInfo(caminhoLocal(a)).canonicalFilePath();
+    return !canonicaA.isEmpty() && canonicaA == QFileInfo(caminhoLocal(b)).canonicalFilePath();
+}
+
 // Copies unless the target is there; a copy that fails is passed over.
 void copiarSeExistir(const QString &origem, const QString &destino)
 {
@@ -134,14 +143,30 @@ void TForm1::Button5Click()
         return;
     }
 
-    if (ComboBox1->count() > 0)
-        selecionarLinhaDoCombo(0);
-    carregarPasta();
+    // The window goes on with the data folder of this computer that received the copy, the
+    // copy selected: Entrar opens the local database, not the server's. The folder's line
+    // is chosen when it has one; otherwise the path box names it.
+    int linhaLocal = -1;
+    for (int i = 0; i < ComboBox1->count() && linhaLocal < 0; ++i) {
+        if (mesmaPasta(ComboBox1->itemText(i), FPastaPrograma))
+            linhaLocal = i;
+    }
+    if (linhaLocal >= 0) {
+        selecionarLinhaDoCombo(linhaLocal);
+    } else {
+        ComboBox1->setCurrentIndex(-1);
+        ComboBox1->setEditText(FPastaPrograma);
+        FLinhaCombo = -1;
+    }
+    ComboBox1Select();
+    // A catalogue the folder had already learns of the copy.
     btnAtualizarClick();
     const int linha = linhaPeloNome(nome);
     ZamListView1->setSelectedIndex(linha);
-    if (linha >= 0)
+    if (linha >= 0) {
         ZamListView1->scrollToItem(linha);
+        ZamListView1->setFocus();
+    }
 }
 
 void TForm1::mnEnviarClick()

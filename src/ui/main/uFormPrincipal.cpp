@@ -237,7 +237,8 @@ void TForm1::criarControles()
     btnOpcoes->setObjectName(QStringLiteral("btnOpcoes"));
     btnOpcoes->setText(QStringLiteral("Opções"));
     btnOpcoes->setGeometry(15, 9, 75, 25);
-    btnOpcoes->setPopupMode(QToolButton::MenuButtonPopup);
+    // The button does nothing but open its menu: a click anywhere on it, or Space, opens it.
+    btnOpcoes->setPopupMode(QToolButton::InstantPopup);
     ZamLabelLink1 = new TZamLabelLink(FPainelBase);
     ZamLabelLink1->setObjectName(QStringLiteral("ZamLabelLink1"));
     ZamLabelLink1->setText(QStringLiteral("Alterar"));
@@ -698,6 +699,10 @@ bool TForm1::eventFilter(QObject *objeto, QEvent *evento)
     if (!widget || widget->window() != this || (foco ? widget != foco : widget != this))
         return false;
     const auto *tecla = static_cast<QKeyEvent *>(evento);
+    if (teclaDasOpcoes(tecla->key(), tecla->modifiers())) {
+        executarProtegido(this, [this]() { abrirOpcoes(); });
+        return true;
+    }
     switch (tecla->key()) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -715,6 +720,10 @@ bool TForm1::eventFilter(QObject *objeto, QEvent *evento)
 
 bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift)
 {
+    // Alt+Down in the path box opens its list, as F4 does.
+    if (key == Qt::Key_Down && (shift & Qt::AltModifier) &&
+        dentroDe(ComboBox1, QApplication::focusWidget()))
+        return false;
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
         const int total = ZamListView1->count();
         if (total > 0) {
@@ -740,14 +749,26 @@ bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift)
                                                      {Qt::Key_E, mnEnviar},
                                                      {Qt::Key_S, mnTestarZamdef},
                                                      {Qt::Key_D, mnAbrirPasta}};
+        // A command that ran has used the key up. Passed on, the key would climb to the
+        // window once its box has closed, and with the focus not yet back from the box the
+        // window would take it as its own and run the command again.
         for (const auto &[tecla, acao] : atalhos) {
-            if (tecla == key && acao->isEnabled())
+            if (tecla == key && acao->isEnabled()) {
                 acao->trigger();
+                return true;
+            }
         }
         return false;
     }
     QWidget *foco = QApplication::focusWidget();
     if (foco == Edit1 || dentroDe(ComboBox1, foco))
+        return false;
+    // Space presses the button that has the focus; a modifier pressed on its own is the
+    // start of a combination, such as Shift+F10, and leaves the focus where it is.
+    if (key == Qt::Key_Space && qobject_cast<QAbstractButton *>(foco))
+        return false;
+    if (key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt ||
+        key == Qt::Key_AltGr || key == Qt::Key_Meta)
         return false;
     Edit1->setFocus();
     if (key >= 32 && key <= 126) {
@@ -755,6 +776,41 @@ bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift)
         Edit1->setCursorPosition(int(Edit1->text().size()));
     }
     return false;
+}
+
+bool TForm1::teclaDasOpcoes(int key, Qt::KeyboardModifiers shift) const
+{
+    if (!btnOpcoes->isEnabled())
+        return false;
+    shift &= ~Qt::KeypadModifier;
+    // The context-menu key, and Shift+F10 where there is none, from anywhere in the window.
+    if ((key == Qt::Key_Menu && shift == Qt::NoModifier) ||
+        (key == Qt::Key_F10 && shift == Qt::ShiftModifier))
+        return true;
+    // Alt+Down and F4 open a drop-down; in the path box they open its own list.
+    if ((key == Qt::Key_Down && shift == Qt::AltModifier) ||
+        (key == Qt::Key_F4 && shift == Qt::NoModifier))
+        return !dentroDe(ComboBox1, QApplication::focusWidget());
+    return QApplication::focusWidget() == btnOpcoes && shift == Qt::NoModifier &&
+           (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter);
+}
+
+void TForm1::abrirOpcoes()
+{
+    // Opened from the keyboard, the menu shows its first entry lit: Enter runs it and the
+    // arrows move on from it.
+    auto conexao = std::make_shared<QMetaObject::Connection>();
+    *conexao = connect(PopupMenu1, &QMenu::aboutToShow, this, [this, conexao]() {
+        disconnect(*conexao);
+        for (QAction *acao : PopupMenu1->actions()) {
+            if (acao->isEnabled() && !acao->isSeparator()) {
+                PopupMenu1->setActiveAction(acao);
+                break;
+            }
+        }
+    });
+    btnOpcoes->showMenu();
+    disconnect(*conexao);
 }
 
 // ---- entering ----

@@ -120,6 +120,9 @@ private:
     void FormCreate(const QStringList &argumentos);
     void FormShow();
     bool FormKeyDown(int key, Qt::KeyboardModifiers shift);
+    // Whether a key opens the "Opções" menu, and opening it from the keyboard.
+    bool teclaDasOpcoes(int key, Qt::KeyboardModifiers shift) const;
+    void abrirOpcoes();
     void preencherPasta();
     void selecionarLinhaInicial(const QStringList &argumentos);
     bool ehRemotoComCatalogo() const;

@@ -8,11 +8,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 void TJanelaTeste::prepararAplicacao()
 {
@@ -32,6 +35,16 @@ void TJanelaTeste::preparar()
     escreverHosts({dados() + "=/srv/zam/ZAM_DADOS/"});
     FDialogos = std::make_unique<TDialogosRoteirizados>();
     FInstalador = std::make_unique<TInstaladorDialogos>(*FDialogos);
+}
+
+TDialogosModais &TJanelaTeste::usarCaixasModais()
+{
+    FInstalador.reset();
+    auto modais = std::make_unique<TDialogosModais>();
+    TDialogosModais &referencia = *modais;
+    FDialogos = std::move(modais);
+    FInstalador = std::make_unique<TInstaladorDialogos>(*FDialogos);
+    return referencia;
 }
 
 void TJanelaTeste::limpar()
@@ -139,4 +152,50 @@ QByteArray TJanelaTeste::zamcon() const
 bool TJanelaTeste::zam7NaoIniciado() const
 {
     return esperarRegistroZam7(registro(), 1, 1500).empty();
+}
+
+// ---- TDialogosModais ----
+
+void TDialogosModais::mensagem(QWidget *pai, const QString &titulo, const QString &texto,
+                               TIconeDialogo icone)
+{
+    TDialogosRoteirizados::mensagem(pai, titulo, texto, icone);
+    mostrarCaixa(pai, titulo);
+}
+
+bool TDialogosModais::perguntar(QWidget *pai, const QString &titulo, const QString &texto)
+{
+    const bool resposta = TDialogosRoteirizados::perguntar(pai, titulo, texto);
+    mostrarCaixa(pai, titulo);
+    return resposta;
+}
+
+std::optional<QString> TDialogosModais::pedirTexto(QWidget *pai, const QString &titulo,
+                                                   const QString &prompt, const QString &inicial)
+{
+    std::optional<QString> resposta =
+        TDialogosRoteirizados::pedirTexto(pai, titulo, prompt, inicial);
+    mostrarCaixa(pai, titulo);
+    return resposta;
+}
+
+void TDialogosModais::mostrarCaixa(QWidget *pai, const QString &titulo)
+{
+    QMessageBox caixa(pai);
+    caixa.setWindowTitle(titulo);
+    caixa.setText(titulo);
+    // Closed as a user would close it: once it is on the screen and has the keyboard, or
+    // after a while should it never get there.
+    QElapsedTimer relogio;
+    relogio.start();
+    QTimer vigia;
+    vigia.setInterval(10);
+    QObject::connect(&vigia, &QTimer::timeout, &caixa, [&caixa, &relogio]() {
+        if ((caixa.isVisible() && QApplication::activeWindow() == &caixa) ||
+            relogio.elapsed() > 2000)
+            caixa.done(QMessageBox::Ok);
+    });
+    vigia.start();
+    caixa.exec();
+    ++caixasMostradas;
 }

@@ -12,6 +12,25 @@ class QLineEdit;
 class QPushButton;
 class TZamListView;
 
+// Scripted dialogs that also put a real modal box on the screen for every call, as the
+// program's own dialogs do: the focus leaves the window and a nested event loop runs until
+// the box closes itself, once it has become the active window.
+class TDialogosModais : public TDialogosRoteirizados
+{
+public:
+    void mensagem(QWidget *pai, const QString &titulo, const QString &texto,
+                  TIconeDialogo icone) override;
+    bool perguntar(QWidget *pai, const QString &titulo, const QString &texto) override;
+    std::optional<QString> pedirTexto(QWidget *pai, const QString &titulo, const QString &prompt,
+                                      const QString &inicial) override;
+
+    // The boxes that were shown and closed.
+    int caixasMostradas = 0;
+
+private:
+    void mostrarCaixa(QWidget *pai, const QString &titulo);
+};
+
 // The main window on temporary folders, driven as a user would: the program's folder
 // (ZamDados.Hosts.txt, zamcon.ini, the stand-in ZAM7.exe, and the working folder) and data
 // folders whose ZAM_DADOS holds database folders. Scripted dialogs answer every question.
@@ -24,6 +43,8 @@ public:
 
     void preparar();
     void limpar();
+    // From here on every dialog also shows a real modal box; call it before abrir().
+    TDialogosModais &usarCaixasModais();
 
     QString programa() const { return FRaiz->path() + "/prog"; }
     QString dados(const QString &pasta = "local") const { return FRaiz->path() + "/" + pasta; }

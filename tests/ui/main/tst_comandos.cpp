@@ -35,6 +35,8 @@ private Q_SLOTS:
     void novaBaseNomesInseguros();
     void semLinhas();
     void copiarParaMimDuasVezes();
+    void copiarParaMimMostraACopia_data();
+    void copiarParaMimMostraACopia();
     void copiarParaMimCancelado();
     void copiarParaMimSemArquivo();
     void enviarNaoFazNada();
@@ -43,6 +45,8 @@ private Q_SLOTS:
     void alterarPorta();
     void alterarPortaSemSelecao();
     void executarSqlComTodasAsBases();
+    void atalhoComCaixaRodaUmaVez_data();
+    void atalhoComCaixaRodaUmaVez();
 
 private:
     QString pastaBase(const QString &nome, const QString &pasta = "local") const
@@ -149,8 +153,10 @@ void TestComandos::semLinhas()
 void TestComandos::copiarParaMimDuasVezes()
 {
     criarBase("CLIENTE", 4096);
-    abrir();
     for (int vez = 0; vez < 2; ++vez) {
+        // The window goes on with the local copy: the second copy starts over from the
+        // source folder.
+        abrir();
         lista()->setSelectedIndex(0);
         FDialogos->responderPergunta(true);
         acao("mnCopiar")->trigger();
@@ -164,8 +170,61 @@ void TestComandos::copiarParaMimDuasVezes()
     QVERIFY2(QRegularExpression("^\\d{14}_ZAM\\.FDB$").match(copias.first()).hasMatch(),
              qPrintable(copias.first()));
     QCOMPARE(lerArquivo(programa() + "/ZAM_DADOS/CLIENTE/ZAM.FDB"), QByteArray(4096, '\0'));
-    QCOMPARE(combo()->currentIndex(), 0);
+    QCOMPARE(combo()->currentText(), programa());
     QCOMPARE(FDialogos->chamadas[0].titulo, QString("Copiar Base"));
+}
+
+void TestComandos::copiarParaMimMostraACopia_data()
+{
+    QTest::addColumn<bool>("catalogoLocal");
+    QTest::newRow("first copy to this computer") << false;
+    QTest::newRow("local catalogue without the copy") << true;
+}
+
+void TestComandos::copiarParaMimMostraACopia()
+{
+    QFETCH(bool, catalogoLocal);
+    // The server's folder, reached through its share, with a catalogue; network shares
+    // come first in the path box.
+    const QString smb = FRaiz->path() + "/smb";
+    const QString servidor = smb + "/SRV/dados";
+    QVERIFY(QDir().mkpath(servidor + "/ZAM_DADOS/REMOTA"));
+    escreverArquivo(servidor + "/ZAM_DADOS/REMOTA/ZAM.FDB", QByteArray(2048, 'r'));
+    escreverArquivo(servidor + "/ZamDados.csv", "REMOTA,\"01/01/2000 00:00\",2,3050\r\n");
+    qputenv("ZAMDADOS_SMB", QFile::encodeName(smb));
+    const auto fim = qScopeGuard([] { qunsetenv("ZAMDADOS_SMB"); });
+    escreverHosts({dados() + "=/srv/zam/ZAM_DADOS/", "\\\\SRV\\dados=/srv/dados/ZAM_DADOS/"});
+    const QString local = programa() + "/ZAM_DADOS";
+    if (catalogoLocal) {
+        QVERIFY(QDir().mkpath(local + "/ANTIGA"));
+        escreverArquivo(local + "/ANTIGA/ZAM.FDB", "a");
+        escreverArquivo(programa() + "/ZamDados.csv", "ANTIGA,\"01/01/2000 00:00\",0,3050\r\n");
+    }
+    abrir();
+    QCOMPARE(combo()->currentText(), QString("\\\\SRV\\dados"));
+    QCOMPARE(linhas(), QStringList{"REMOTA"});
+
+    lista()->setFocus();
+    lista()->setSelectedIndex(0);
+    FDialogos->responderPergunta(true);
+    teclar(Qt::Key_C, Qt::ControlModifier);
+
+    QCOMPARE(lerArquivo(local + "/REMOTA/ZAM.FDB"), QByteArray(2048, 'r'));
+    QVERIFY(erros().isEmpty());
+    QCOMPARE(combo()->currentText(), programa());
+    QCOMPARE(linhas(), catalogoLocal ? QStringList({"ANTIGA", "REMOTA"}) : QStringList{"REMOTA"});
+    QCOMPARE(lista()->item(selecionada()).Caption, QString("REMOTA"));
+    const auto registro =
+        std::static_pointer_cast<TZamDadosItem>(lista()->item(selecionada()).Data);
+    QCOMPARE(registro->host()->compartilhamento(), programa());
+    QCOMPARE(registro->Getpath(), local + "/REMOTA/ZAM.FDB");
+    // A local folder may be refreshed; copying from it to itself is no command.
+    QVERIFY(botao("btnAtualizar")->isEnabled());
+    QVERIFY(!acao("mnCopiar")->isEnabled());
+    // What Entrar or Alterar would write is the local copy.
+    QMetaObject::invokeMethod(FForm->findChild<QObject *>("ZamLabelLink1"), "clicked");
+    QVERIFY2(zamcon().contains("CAMINHO=" + QFile::encodeName(local) + "/REMOTA/ZAM.FDB\r\n"),
+             zamcon().constData());
 }
 
 void TestComandos::copiarParaMimCancelado()
@@ -304,6 +363,67 @@ void TestComandos::executarSqlComTodasAsBases()
     bases.sort();
     // All databases of the catalogue, whatever the list shows.
     QCOMPARE(bases, QStringList({"ALFA", "BETA"}));
+}
+
+void TestComandos::atalhoComCaixaRodaUmaVez_data()
+{
+    QTest::addColumn<int>("tecla");
+    QTest::addColumn<QString>("foco");
+    QTest::addColumn<bool>("sim");
+    QTest::addColumn<QStringList>("titulos");
+
+    const QStringList novaBase{"Nova Base"};
+    const QStringList copiar{"Copiar Base"};
+    const QStringList enviar{"ZamDados"};
+    for (const char *foco : {"lista", "filtro", "botao"}) {
+        QTest::addRow("Ctrl+N no, %s", foco) << int(Qt::Key_N) << foco << false << novaBase;
+        QTest::addRow("Ctrl+C no, %s", foco) << int(Qt::Key_C) << foco << false << copiar;
+        QTest::addRow("Ctrl+E, %s", foco) << int(Qt::Key_E) << foco << false << enviar;
+    }
+    QTest::newRow("Ctrl+N yes, lista")
+        << int(Qt::Key_N) << "lista" << true << QStringList{"Nova Base", "Nova Base"};
+    QTest::newRow("Ctrl+C yes, lista") << int(Qt::Key_C) << "lista" << true << copiar;
+    QTest::newRow("Ctrl+C yes, filtro") << int(Qt::Key_C) << "filtro" << true << copiar;
+}
+
+void TestComandos::atalhoComCaixaRodaUmaVez()
+{
+    QFETCH(int, tecla);
+    QFETCH(QString, foco);
+    QFETCH(bool, sim);
+    QFETCH(QStringList, titulos);
+    TDialogosModais &modais = usarCaixasModais();
+    criarBase("CLIENTE", 4096);
+    abrir();
+    lista()->setSelectedIndex(0);
+    if (foco == "lista")
+        lista()->setFocus();
+    else if (foco == "filtro")
+        filtroEdit()->setFocus();
+    else
+        botao("btnAtualizar")->setFocus();
+    if (tecla != Qt::Key_E)
+        FDialogos->responderPergunta(sim);
+    if (tecla == Qt::Key_N && sim)
+        FDialogos->responderTexto(QString("NOVA"));
+
+    teclar(tecla, Qt::ControlModifier);
+    // A second run would ask again, with no answer left for it.
+    QTest::qWait(50);
+
+    QStringList vistos;
+    for (const TChamadaDialogo &chamada : FDialogos->chamadas)
+        vistos.append(chamada.titulo);
+    QCOMPARE(vistos, titulos);
+    QCOMPARE(modais.caixasMostradas, titulos.size());
+    if (tecla == Qt::Key_N && sim) {
+        QVERIFY(QFile::exists(pastaBase("NOVA") + "/ZAM.FDB"));
+        QVERIFY(!QFile::exists(pastaBase("NOVA") + "/NOVA"));
+    }
+    if (tecla == Qt::Key_C && sim)
+        QCOMPARE(copiasLocais("CLIENTE"), QStringList{"ZAM.FDB"});
+    // The keys of a command never reach the filter box.
+    QCOMPARE(filtroEdit()->text(), QString());
 }
 
 QTEST_MAIN(TestComandos)

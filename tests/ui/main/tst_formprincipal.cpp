@@ -18,6 +18,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 // The main window driven as a user would, on temporary folders: the program's folder with
@@ -48,6 +49,10 @@ private Q_SLOTS:
     void negritoSoComMesmaCaixa();
     void digitarLevaAoFiltro();
     void atalhosSoDeItensHabilitados();
+    void opcoesPeloTeclado_data();
+    void opcoesPeloTeclado();
+    void teclasDasOpcoesNaCaixaDePasta();
+    void espacoApertaOBotao();
     void atualizarMantemPortasERemove();
     void fecharListaRecarrega();
     void pastaDeRedeComCatalogo_data();
@@ -323,6 +328,95 @@ void TestFormPrincipal::atalhosSoDeItensHabilitados()
     teclar(Qt::Key_U, Qt::ControlModifier);
     QCOMPARE(disparosRenomear.size(), 0);
     QCOMPARE(filtroEdit()->text(), QString());
+}
+
+void TestFormPrincipal::opcoesPeloTeclado_data()
+{
+    QTest::addColumn<QString>("foco");
+    QTest::addColumn<int>("tecla");
+    QTest::addColumn<int>("mods");
+
+    const int nenhum = Qt::NoModifier;
+    QTest::newRow("Space on the button") << "btnOpcoes" << int(Qt::Key_Space) << nenhum;
+    QTest::newRow("Return on the button") << "btnOpcoes" << int(Qt::Key_Return) << nenhum;
+    QTest::newRow("keypad Enter on the button")
+        << "btnOpcoes" << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+    for (const char *foco : {"btnOpcoes", "ZamListView1", "Edit1", "btnEntrar"}) {
+        QTest::addRow("Alt+Down, %s", foco) << foco << int(Qt::Key_Down) << int(Qt::AltModifier);
+        QTest::addRow("F4, %s", foco) << foco << int(Qt::Key_F4) << nenhum;
+        QTest::addRow("Menu key, %s", foco) << foco << int(Qt::Key_Menu) << nenhum;
+        QTest::addRow("Shift+F10, %s", foco) << foco << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+    }
+}
+
+void TestFormPrincipal::opcoesPeloTeclado()
+{
+    QFETCH(QString, foco);
+    QFETCH(int, tecla);
+    QFETCH(int, mods);
+    criarBase("A");
+    abrir();
+    botao("btnEntrar")->show();
+    FForm->findChild<QWidget *>(foco)->setFocus();
+    QMenu *menu = FForm->findChild<QToolButton *>("btnOpcoes")->menu();
+
+    // In the menu as a user would go on: its first entry lit, two down, Enter. The menu
+    // runs its own event loop, so this is done from a timer.
+    QString acesa;
+    QTimer noMenu;
+    noMenu.setInterval(10);
+    connect(&noMenu, &QTimer::timeout, this, [&]() {
+        if (QApplication::activePopupWidget() != menu)
+            return;
+        noMenu.stop();
+        acesa = menu->activeAction() ? menu->activeAction()->objectName() : QString();
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    noMenu.start();
+    teclar(tecla, Qt::KeyboardModifiers(mods));
+
+    QTRY_COMPARE(FDialogos->chamadas.size(), size_t(1));
+    QCOMPARE(acesa, QString("mnNovaBase"));
+    QCOMPARE(FDialogos->chamadas[0].texto, QString("Funcionalidade em Desenvolvimento"));
+    QVERIFY(!menu->isVisible());
+    QCOMPARE(filtroEdit()->text(), QString());
+}
+
+void TestFormPrincipal::teclasDasOpcoesNaCaixaDePasta()
+{
+    criarBase("A");
+    abrir();
+    QMenu *menu = FForm->findChild<QToolButton *>("btnOpcoes")->menu();
+    // In the path box, Alt+Down and F4 open its own list.
+    combo()->setFocus();
+    teclar(Qt::Key_Down, Qt::AltModifier);
+    QTRY_VERIFY(combo()->view()->isVisible());
+    QVERIFY(!menu->isVisible());
+    combo()->hidePopup();
+    // While the window is locked for a job, no key opens the menu.
+    FForm->habilitarControles(false);
+    lista()->setFocus();
+    for (const auto &[tecla, mods] :
+         {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+        teclar(tecla, mods);
+        QTest::qWait(30);
+        QVERIFY(!menu->isVisible());
+    }
+    FForm->habilitarControles(true);
+}
+
+void TestFormPrincipal::espacoApertaOBotao()
+{
+    criarBase("A");
+    abrir();
+    criarBase("B");
+    botao("btnAtualizar")->setFocus();
+    teclar(Qt::Key_Space);
+    QCOMPARE(linhas(), QStringList({"A", "B"}));
+    QCOMPARE(filtroEdit()->text(), QString());
+    QCOMPARE(QApplication::focusWidget(), botao("btnAtualizar"));
 }
 
 void TestFormPrincipal::atualizarMantemPortasERemove()

@@ -4,12 +4,12 @@
 #include "firebird/statusFirebird.h"
 #include "platform/ambienteC.h"
 #include "platform/arquivoTexto.h"
+#include "platform/conexaoTcp.h"
 #include "platform/erros.h"
 
 #include <QDeadlineTimer>
 #include <QScopeGuard>
 #include <QStringList>
-#include <QTcpSocket>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -127,26 +127,20 @@ void verificarHostResponde(const QString &stringConnection, const std::atomic<bo
     quint16 porta = 0;
     if (!hostEPorta(stringConnection, &host, &porta))
         return;
-    QTcpSocket socket;
-    socket.connectToHost(host, porta);
-    // In short slices, so that a cancel does not wait for a host that is gone.
-    const QDeadlineTimer prazo(TConsultaZam::tempoLimiteConexao * 1000);
-    while (!socket.waitForConnected(100)) {
-        if (cancelada)
-            throw EZamErro(TConsultaZam::mensagemCancelada);
-        if (socket.error() != QAbstractSocket::SocketTimeoutError || prazo.hasExpired())
-            break;
-    }
-    if (socket.state() == QAbstractSocket::ConnectedState) {
-        socket.abort();
-        return;
-    }
-    if (socket.error() == QAbstractSocket::SocketTimeoutError)
+    // Waited for in short slices, so that a cancel does not wait for a host that is gone.
+    switch (testarConexaoTcp(host, porta, TConsultaZam::tempoLimiteConexao * 1000, cancelada)) {
+    case TRespostaTcp::Cancelado:
+        throw EZamErro(TConsultaZam::mensagemCancelada);
+    case TRespostaTcp::SemResposta:
         throw EZamErro(QStringLiteral("Unable to complete network request to host \"%1\".\n"
                                       "Failed to establish a connection.\n"
                                       "No answer within %2 seconds.")
                            .arg(host)
                            .arg(TConsultaZam::tempoLimiteConexao));
+    case TRespostaTcp::Conectou:
+    case TRespostaTcp::Recusou:
+        break;
+    }
 }
 
 } // namespace

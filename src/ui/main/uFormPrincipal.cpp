@@ -491,7 +491,7 @@ void TForm1::btnAtualizarClick()
 {
     atualizarBases();
     if (!Edit1->text().isEmpty())
-        Edit1Change();
+        mostrarEntrar();
 }
 
 void TForm1::btnCancelarClick()
@@ -628,22 +628,24 @@ void TForm1::preencherLinha(const TZamDadosItemPtr &registro, int linha)
 void TForm1::preencherLista()
 {
     registrosEmOrdem();
-    encherLinhas(FRegistrosOrdenados);
+    // The filter box's text holds for every refill, whatever folder is shown: the rows
+    // listed, and those a job runs over, are always the ones it lets through.
+    filtrarLinhas();
 
+    // The title and the total are the whole catalogue's.
     TTamanho total = 0;
     for (const TZamDadosItemPtr &registro : FRegistrosOrdenados)
         total += dividirArredondado(registro->Gettamanho(), 1024);
-    setWindowTitle(QStringLiteral("Zamdados: %1").arg(ZamListView1->count()));
+    setWindowTitle(QStringLiteral("Zamdados: %1").arg(FRegistrosOrdenados.size()));
     lbTamanho->setText(TFormatoLinhas().tamanho(dividirArredondado(total, 1024)) +
                        QStringLiteral(" GB"));
 }
 
-void TForm1::Edit1Change()
+void TForm1::filtrarLinhas()
 {
-    mostrarEntrar();
     const QString filtro = Edit1->text();
     if (filtro.isEmpty()) {
-        preencherLista();
+        encherLinhas(FRegistrosOrdenados);
         return;
     }
     std::vector<TZamDadosItemPtr> filtrados;
@@ -652,6 +654,15 @@ void TForm1::Edit1Change()
             filtrados.push_back(registro);
     }
     encherLinhas(filtrados);
+}
+
+void TForm1::Edit1Change()
+{
+    mostrarEntrar();
+    if (Edit1->text().isEmpty())
+        preencherLista();
+    else
+        filtrarLinhas();
 }
 
 void TForm1::mostrarEntrar()

@@ -127,6 +127,8 @@ private:
     TZamDadosHostList &hostsParaRegistrar();
     void focoMudou(QWidget *antigo, QWidget *novo);
     void encherLinhas(const std::vector<TZamDadosItemPtr> &registros);
+    // Fills the list with the records the filter box lets through.
+    void filtrarLinhas();
     void registrosEmOrdem();
     void selecionarEMostrar(int linha);
     int linhaDaUltimaBase() const;

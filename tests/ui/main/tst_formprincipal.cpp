@@ -43,6 +43,8 @@ private Q_SLOTS:
     void listaEmOrdemComTotais();
     void catalogoVazio();
     void filtro();
+    void filtroValeParaOutraPasta_data();
+    void filtroValeParaOutraPasta();
     void ordenarColunaQueFalha();
     void setas();
     void setasEmListaVazia();
@@ -219,6 +221,50 @@ void TestFormPrincipal::filtro()
     QCOMPARE(lista()->count(), 0);
     filtroEdit()->clear();
     QCOMPARE(linhas(), QStringList({"ABC", "ba", "xAbx"}));
+}
+
+void TestFormPrincipal::filtroValeParaOutraPasta_data()
+{
+    QTest::addColumn<QString>("filtro");
+    QTest::addColumn<QStringList>("depois");
+    QTest::newRow("filter kept and applied") << "alf" << QStringList{"ALFINHA"};
+    QTest::newRow("filter that lets nothing through") << "beta" << QStringList();
+    QTest::newRow("no filter") << "" << QStringList({"ALFINHA", "GAMA"});
+}
+
+void TestFormPrincipal::filtroValeParaOutraPasta()
+{
+    QFETCH(QString, filtro);
+    // The window opens on the first line, "outra"; the user then picks "local".
+    criarBase("ALFA", 10, "outra");
+    criarBase("BETA", 10, "outra");
+    criarBase("ALFINHA");
+    criarBase("GAMA", 1073741824);
+    escreverHosts({dados() + "=/srv/zam/ZAM_DADOS/", dados("outra") + "=/srv/outra/ZAM_DADOS/"});
+    TForm1 &form = abrir();
+    QCOMPARE(combo()->currentText(), dados("outra"));
+    filtroEdit()->setText(filtro);
+
+    const int linha = combo()->findText(dados());
+    combo()->showPopup();
+    combo()->setCurrentIndex(linha);
+    Q_EMIT combo()->activated(linha);
+    combo()->hidePopup();
+    // What the box shows is what the list holds, and what a job would run over.
+    QFETCH(QStringList, depois);
+    QTRY_COMPARE(linhas(), depois);
+    QCOMPARE(combo()->currentText(), dados());
+    QCOMPARE(filtroEdit()->text(), filtro);
+    QStringList daTarefa;
+    for (const TZamDadosItemPtr &registro : form.registrosDaLista())
+        daTarefa.append(registro->Getnome());
+    QCOMPARE(daTarefa, depois);
+    // The title and the total stay the whole catalogue's.
+    QCOMPARE(form.windowTitle(), QString("Zamdados: 2"));
+    QCOMPARE(rotulo(), QString("1,00 GB"));
+
+    filtroEdit()->clear();
+    QCOMPARE(linhas(), QStringList({"ALFINHA", "GAMA"}));
 }
 
 void TestFormPrincipal::ordenarColunaQueFalha()

@@ -509,6 +509,20 @@ void TForm1::ComboBox1Select()
     FAtualizarPermitido = !remotoComCatalogo;
     btnAtualizar->setEnabled(FAtualizarPermitido);
     mnCopiar->setEnabled(remotoComCatalogo);
+    // A folder the user chose that is not there (a typing slip, a share not mounted) would
+    // show as an empty list: say so.
+    if (FZamDadosList->items().isEmpty())
+        verificarPastaDeDados(ComboBox1->currentText());
+}
+
+void TForm1::verificarPastaDeDados(const QString &pasta) const
+{
+    if (!QFileInfo(caminhoLocal(pasta)).isDir())
+        throw EZamErro(QStringLiteral("A pasta \"%1\" não existe").arg(pasta));
+    const QString dados = juntarCaminho(pasta, QStringLiteral("ZAM_DADOS"));
+    if (!QFileInfo(caminhoLocal(dados)).isDir())
+        throw EZamErro(QStringLiteral("A pasta \"%1\" não tem a pasta ZAM_DADOS: \"%2\" não existe")
+                           .arg(pasta, dados));
 }
 
 bool TForm1::ehRemotoComCatalogo() const

@@ -491,7 +491,7 @@ void TForm1::btnAtualizarClick()
 {
     atualizarBases();
     if (!Edit1->text().isEmpty())
-        Edit1Change();
+        mostrarEntrar();
 }
 
 void TForm1::btnCancelarClick()
@@ -509,6 +509,20 @@ void TForm1::ComboBox1Select()
     FAtualizarPermitido = !remotoComCatalogo;
     btnAtualizar->setEnabled(FAtualizarPermitido);
     mnCopiar->setEnabled(remotoComCatalogo);
+    // A folder the user chose that is not there (a typing slip, a share not mounted) would
+    // show as an empty list: say so.
+    if (FZamDadosList->items().isEmpty())
+        verificarPastaDeDados(ComboBox1->currentText());
+}
+
+void TForm1::verificarPastaDeDados(const QString &pasta) const
+{
+    if (!QFileInfo(caminhoLocal(pasta)).isDir())
+        throw EZamErro(QStringLiteral("A pasta \"%1\" não existe").arg(pasta));
+    const QString dados = juntarCaminho(pasta, QStringLiteral("ZAM_DADOS"));
+    if (!QFileInfo(caminhoLocal(dados)).isDir())
+        throw EZamErro(QStringLiteral("A pasta \"%1\" não tem a pasta ZAM_DADOS: \"%2\" não existe")
+                           .arg(pasta, dados));
 }
 
 bool TForm1::ehRemotoComCatalogo() const
@@ -628,8 +642,11 @@ void TForm1::preencherLinha(const TZamDadosItemPtr &registro, int linha)
 void TForm1::preencherLista()
 {
     registrosEmOrdem();
-    encherLinhas(FRegistrosOrdenados);
+    // The filter box's text holds for every refill, whatever folder is shown: the rows
+    // listed, and those a job runs over, are always the ones it lets through.
+    filtrarLinhas();
 
+    // The title and the total are the whole catalogue's.
     TTamanho total = 0;
     for (const TZamDadosItemPtr &registro : FRegistrosOrdenados)
         total += dividirArredondado(registro->Gettamanho(), 1024);
@@ -638,12 +655,11 @@ void TForm1::preencherLista()
                        QStringLiteral(" GB"));
 }
 
-void TForm1::Edit1Change()
+void TForm1::filtrarLinhas()
 {
-    mostrarEntrar();
     const QString filtro = Edit1->text();
     if (filtro.isEmpty()) {
-        preencherLista();
+        encherLinhas(FRegistrosOrdenados);
         return;
     }
     std::vector<TZamDadosItemPtr> filtrados;
@@ -652,6 +668,15 @@ void TForm1::Edit1Change()
             filtrados.push_back(registro);
     }
     encherLinhas(filtrados);
+}
+
+void TForm1::Edit1Change()
+{
+    mostrarEntrar();
+    if (Edit1->text().isEmpty())
+        preencherLista();
+    else
+        filtrarLinhas();
 }
 
 void TForm1::mostrarEntrar()
@@ -901,7 +926,7 @@ void TForm1::definirCelula(const TZamDadosItemPtr &registro, int coluna, const Q
 
 void TForm1::mostrarTitulo()
 {
-    const QString titulo = QStringLiteral("Zamdados: %1").arg(ZamListView1->count());
+    const QString titulo = QStringLiteral("Zamdados: %1").arg(FRegistrosOrdenados.size());
     setWindowTitle(FProgressoTarefa.isEmpty() ? titulo
                                               : titulo + QStringLiteral(" · ") + FProgressoTarefa);
 }

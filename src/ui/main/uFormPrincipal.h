@@ -126,11 +126,15 @@ private:
     void preencherPasta();
     void selecionarLinhaInicial(const QStringList &argumentos);
     bool ehRemotoComCatalogo() const;
+    // Fails, saying which, when a data folder or its ZAM_DADOS is not there.
+    void verificarPastaDeDados(const QString &pasta) const;
     void registrarPasta(const TZamDadosHostPtr &host);
     QString arquivoDosHosts() const;
     TZamDadosHostList &hostsParaRegistrar();
     void focoMudou(QWidget *antigo, QWidget *novo);
     void encherLinhas(const std::vector<TZamDadosItemPtr> &registros);
+    // Fills the list with the records the filter box lets through.
+    void filtrarLinhas();
     void registrosEmOrdem();
     void selecionarEMostrar(int linha);
     int linhaDaUltimaBase() const;

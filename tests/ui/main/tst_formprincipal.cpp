@@ -43,6 +43,8 @@ private Q_SLOTS:
     void listaEmOrdemComTotais();
     void catalogoVazio();
     void filtro();
+    void filtroValeParaOutraPasta_data();
+    void filtroValeParaOutraPasta();
     void ordenarColunaQueFalha();
     void setas();
     void setasEmListaVazia();
@@ -60,6 +62,8 @@ private Q_SLOTS:
     void pastaDigitadaRegistrada();
     void pastaDigitadaPerguntas_data();
     void pastaDigitadaPerguntas();
+    void pastaAusenteAvisa_data();
+    void pastaAusenteAvisa();
     void entrar_data();
     void entrar();
     void entrarSemItem();
@@ -219,6 +223,50 @@ void TestFormPrincipal::filtro()
     QCOMPARE(lista()->count(), 0);
     filtroEdit()->clear();
     QCOMPARE(linhas(), QStringList({"ABC", "ba", "xAbx"}));
+}
+
+void TestFormPrincipal::filtroValeParaOutraPasta_data()
+{
+    QTest::addColumn<QString>("filtro");
+    QTest::addColumn<QStringList>("depois");
+    QTest::newRow("filter kept and applied") << "alf" << QStringList{"ALFINHA"};
+    QTest::newRow("filter that lets nothing through") << "beta" << QStringList();
+    QTest::newRow("no filter") << "" << QStringList({"ALFINHA", "GAMA"});
+}
+
+void TestFormPrincipal::filtroValeParaOutraPasta()
+{
+    QFETCH(QString, filtro);
+    // The window opens on the first line, "outra"; the user then picks "local".
+    criarBase("ALFA", 10, "outra");
+    criarBase("BETA", 10, "outra");
+    criarBase("ALFINHA");
+    criarBase("GAMA", 1073741824);
+    escreverHosts({dados() + "=/srv/zam/ZAM_DADOS/", dados("outra") + "=/srv/outra/ZAM_DADOS/"});
+    TForm1 &form = abrir();
+    QCOMPARE(combo()->currentText(), dados("outra"));
+    filtroEdit()->setText(filtro);
+
+    const int linha = combo()->findText(dados());
+    combo()->showPopup();
+    combo()->setCurrentIndex(linha);
+    Q_EMIT combo()->activated(linha);
+    combo()->hidePopup();
+    // What the box shows is what the list holds, and what a job would run over.
+    QFETCH(QStringList, depois);
+    QTRY_COMPARE(linhas(), depois);
+    QCOMPARE(combo()->currentText(), dados());
+    QCOMPARE(filtroEdit()->text(), filtro);
+    QStringList daTarefa;
+    for (const TZamDadosItemPtr &registro : form.registrosDaLista())
+        daTarefa.append(registro->Getnome());
+    QCOMPARE(daTarefa, depois);
+    // The title and the total stay the whole catalogue's.
+    QCOMPARE(form.windowTitle(), QString("Zamdados: 2"));
+    QCOMPARE(rotulo(), QString("1,00 GB"));
+
+    filtroEdit()->clear();
+    QCOMPARE(linhas(), QStringList({"ALFINHA", "GAMA"}));
 }
 
 void TestFormPrincipal::ordenarColunaQueFalha()
@@ -532,6 +580,8 @@ void TestFormPrincipal::pastaDigitadaPerguntas()
     QFETCH(bool, temBase);
     if (temBase)
         criarBase("X", 10, "nova");
+    else
+        QVERIFY(QDir().mkpath(dados("nova") + "/ZAM_DADOS"));
     const QByteArray hostsAntes = lerArquivo(programa() + "/ZamDados.Hosts.txt");
     abrir();
     FDialogos->responderTexto(resposta);
@@ -543,6 +593,57 @@ void TestFormPrincipal::pastaDigitadaPerguntas()
     QTest::qWait(20);
     QCOMPARE(FDialogos->chamadas.size(), size_t(1));
     QCOMPARE(combo()->count(), 1);
+    QCOMPARE(lerArquivo(programa() + "/ZamDados.Hosts.txt"), hostsAntes);
+}
+
+void TestFormPrincipal::pastaAusenteAvisa_data()
+{
+    QTest::addColumn<QString>("pasta");
+    QTest::addColumn<bool>("digitada");
+    QTest::addColumn<QString>("erro");
+    const QString semPasta = u"A pasta \"@\" não existe."_qs;
+    const QString semDados =
+        u"A pasta \"@\" não tem a pasta ZAM_DADOS: \"@/ZAM_DADOS\" não existe."_qs;
+    QTest::newRow("typed, no such folder") << "nada" << true << semPasta;
+    QTest::newRow("typed, no ZAM_DADOS") << "semdados" << true << semDados;
+    QTest::newRow("typed, empty ZAM_DADOS") << "vazia" << true << "";
+    QTest::newRow("line, no such folder") << "nada" << false << semPasta;
+    QTest::newRow("line, no ZAM_DADOS") << "semdados" << false << semDados;
+}
+
+void TestFormPrincipal::pastaAusenteAvisa()
+{
+    QFETCH(QString, pasta);
+    QFETCH(bool, digitada);
+    QFETCH(QString, erro);
+    QVERIFY(QDir().mkpath(dados("semdados")));
+    QVERIFY(QDir().mkpath(dados("vazia") + "/ZAM_DADOS"));
+    criarBase("A");
+    if (!digitada)
+        escreverHosts({dados() + "=/srv/zam/ZAM_DADOS/", dados(pasta) + "=/srv/x/ZAM_DADOS/"});
+    const QByteArray hostsAntes = lerArquivo(programa() + "/ZamDados.Hosts.txt");
+    abrir({dados()});
+    QCOMPARE(linhas(), QStringList{"A"});
+
+    if (digitada) {
+        FDialogos->responderTexto(QString("/srv/x/ZAM_DADOS/"));
+        combo()->setFocus();
+        combo()->lineEdit()->selectAll();
+        QTest::keyClicks(combo()->lineEdit(), dados(pasta));
+        teclar(Qt::Key_Tab);
+    } else {
+        const int linha = combo()->findText(dados(pasta));
+        combo()->showPopup();
+        combo()->setCurrentIndex(linha);
+        Q_EMIT combo()->activated(linha);
+        combo()->hidePopup();
+    }
+    QTRY_COMPARE(linhas(), QStringList());
+    QTest::qWait(20);
+    erro.replace("@", dados(pasta));
+    QCOMPARE(erros(), erro.isEmpty() ? QStringList() : QStringList{erro});
+    QCOMPARE(combo()->currentText(), dados(pasta));
+    // A folder without databases is not added to the list of data folders.
     QCOMPARE(lerArquivo(programa() + "/ZamDados.Hosts.txt"), hostsAntes);
 }
 

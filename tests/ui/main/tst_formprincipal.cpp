@@ -52,6 +52,7 @@ private Q_SLOTS:
     void setas();
     void setasEmListaVazia();
     void negritoSoComMesmaCaixa();
+    void ultimaBaseComCaminhoLinux();
     void digitarLevaAoFiltro();
     void atalhosSoDeItensHabilitados();
     void opcoesPeloTeclado_data();
@@ -395,6 +396,23 @@ void TestFormPrincipal::negritoSoComMesmaCaixa()
     lista()->OnCustomDrawItem(0, fonte);
     QVERIFY(fonte.bold());
     lista()->OnCustomDrawItem(1, fonte);
+    QVERIFY(!fonte.bold());
+}
+
+void TestFormPrincipal::ultimaBaseComCaminhoLinux()
+{
+    // What Entrar writes for a data folder on Linux: the row of that database is the last one.
+    criarBase("ALFA");
+    criarBase(u"BETA São"_qs);
+    escreverArquivo(programa() + "/zamcon.ini",
+                    "[ZAM]\r\nCAMINHO=/srv/zam/ZAM_DADOS/BETA S\xe3o/ZAM.FDB\r\n");
+    TForm1 &form = abrir();
+    QCOMPARE(form.iniFolderName, u"BETA São"_qs);
+    QCOMPARE(selecionada(), 1);
+    QFont fonte;
+    lista()->OnCustomDrawItem(1, fonte);
+    QVERIFY(fonte.bold());
+    lista()->OnCustomDrawItem(0, fonte);
     QVERIFY(!fonte.bold());
 }
 

@@ -58,6 +58,7 @@ private Q_SLOTS:
     void opcoesPeloTeclado_data();
     void opcoesPeloTeclado();
     void teclasDasOpcoesNaCaixaDePasta();
+    void teclaMenuComoNoX11();
     void espacoApertaOBotao();
     void atualizarMantemPortasERemove();
     void fecharListaRecarrega();
@@ -529,6 +530,33 @@ void TestFormPrincipal::teclasDasOpcoesNaCaixaDePasta()
         QVERIFY(!menu->isVisible());
     }
     FForm->habilitarControles(true);
+}
+
+void TestFormPrincipal::teclaMenuComoNoX11()
+{
+    criarBase("A");
+    abrir();
+    QMenu *menu = FForm->findChild<QToolButton *>("btnOpcoes")->menu();
+    filtroEdit()->setFocus();
+    // Every menu that opens is noted and closed.
+    QList<QWidget *> abertos;
+    QTimer vigia;
+    vigia.setInterval(10);
+    connect(&vigia, &QTimer::timeout, this, [&]() {
+        if (QWidget *popup = QApplication::activePopupWidget()) {
+            abertos.append(popup);
+            popup->close();
+        }
+    });
+    vigia.start();
+    // The Menu key on X11: a context-menu event from the keyboard, then the key press.
+    const QPoint ponto = filtroEdit()->rect().center();
+    QContextMenuEvent contexto(QContextMenuEvent::Keyboard, ponto,
+                               filtroEdit()->mapToGlobal(ponto));
+    QApplication::sendEvent(filtroEdit(), &contexto);
+    teclar(Qt::Key_Menu);
+    QTest::qWait(50);
+    QCOMPARE(abertos, QList<QWidget *>{menu});
 }
 
 void TestFormPrincipal::espacoApertaOBotao()

@@ -3,6 +3,8 @@
 #include "controls/uTZamListView.h"
 
 #include <QFont>
+#include <QFontMetrics>
+#include <QStyle>
 
 TZamListModel::TZamListModel(TZamListView *lista)
     : QAbstractItemModel(lista)
@@ -96,7 +98,9 @@ QVariant TZamListModel::data(const QModelIndex &index, int role) const
     const TZamListItem &it = FLista->item(linha);
     switch (role) {
     case Qt::DisplayRole:
-        return index.column() == 0 ? it.Caption : it.SubItems.value(index.column() - 1);
+        return emUmaLinha(TZamListView::textoNaColuna(it, index.column()));
+    case Qt::ToolTipRole:
+        return textoCortado(index, TZamListView::textoNaColuna(it, index.column()));
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(FLista->FColunas[std::size_t(index.column())].Alignment |
                                    Qt::AlignVCenter);
@@ -114,6 +118,41 @@ QVariant TZamListModel::data(const QModelIndex &index, int role) const
     default:
         return {};
     }
+}
+
+QString TZamListModel::emUmaLinha(const QString &texto)
+{
+    // A message of many lines, such as a server's error, reads on one line; the row keeps
+    // the height of the others.
+    if (!texto.contains(u'\n') && !texto.contains(u'\r') && !texto.contains(QChar::LineSeparator) &&
+        !texto.contains(QChar::ParagraphSeparator))
+        return texto;
+    QString linha = texto;
+    linha.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (const QChar quebra : {QChar(u'\n'), QChar(u'\r'), QChar(QChar::LineSeparator),
+                               QChar(QChar::ParagraphSeparator)})
+        linha.replace(quebra, u' ');
+    return linha.trimmed();
+}
+
+QVariant TZamListModel::textoCortado(const QModelIndex &index, const QString &texto) const
+{
+    // The whole text, when the cell shows less of it: more than one line, or too wide for
+    // its column and drawn cut with an ellipsis.
+    if (texto.isEmpty())
+        return {};
+    const QString linha = emUmaLinha(texto);
+    QFont fonte = FLista->font();
+    if (FLista->OnCustomDrawItem)
+        FLista->OnCustomDrawItem(FLista->linhaDoIndice(index), fonte);
+    // The item's text margins, as the style draws them.
+    const int margens =
+        2 * (FLista->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, FLista) + 1);
+    const bool cortado = QFontMetrics(fonte).horizontalAdvance(linha) + margens >
+                         FLista->columnWidth(index.column());
+    if (linha == texto && !cortado)
+        return {};
+    return texto;
 }
 
 bool TZamListModel::setData(const QModelIndex &index, const QVariant &value, int role)

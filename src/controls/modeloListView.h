@@ -43,8 +43,13 @@ public:
     using QAbstractItemModel::endRemoveRows;
     using QAbstractItemModel::endResetModel;
 
+    // The text as a cell shows it: on one line.
+    static QString emUmaLinha(const QString &texto);
+
 private:
     QString textoDoGrupo(int posicao) const;
+    // The tooltip of a cell: its whole text when the cell shows less of it, else nothing.
+    QVariant textoCortado(const QModelIndex &index, const QString &texto) const;
 
     TZamListView *FLista;
 };

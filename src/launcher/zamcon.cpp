@@ -10,14 +10,17 @@ namespace {
 const QString secaoServidor = QStringLiteral("SERVIDOR");
 const QString secaoZam = QStringLiteral("ZAM");
 
-qsizetype ultimoSeparador(const QString &texto)
+// "\" and ":" separate; "/" too in a path without "\", such as the POSIX paths this
+// program writes for a data folder on Linux (the same rule that joins paths).
+qsizetype ultimoSeparador(const QString &texto, bool barraSepara)
 {
-    return std::max(texto.lastIndexOf(u'\\'), texto.lastIndexOf(u':'));
+    const qsizetype antes = std::max(texto.lastIndexOf(u'\\'), texto.lastIndexOf(u':'));
+    return barraSepara ? std::max(antes, texto.lastIndexOf(u'/')) : antes;
 }
 
-QString parteDaPasta(const QString &caminho)
+QString parteDaPasta(const QString &caminho, bool barraSepara)
 {
-    const qsizetype separador = ultimoSeparador(caminho);
+    const qsizetype separador = ultimoSeparador(caminho, barraSepara);
     if (separador < 0)
         return QString();
     QString pasta = caminho.left(separador + 1);
@@ -39,8 +42,13 @@ TZamcon::TZamcon(QString fileName)
 
 QString TZamcon::nomeDaPasta(const QString &caminho)
 {
-    const QString pasta = parteDaPasta(caminho);
-    return pasta.mid(ultimoSeparador(pasta) + 1);
+    const bool barraSepara = !caminho.contains(u'\\');
+    QString pasta = parteDaPasta(caminho, barraSepara);
+    // As a final "\" goes, so does a final "/", except for the root "/".
+    if (barraSepara && pasta.endsWith(u'/') && pasta.size() > 1 &&
+        !pasta.endsWith(QStringLiteral("//")))
+        pasta.chop(1);
+    return pasta.mid(ultimoSeparador(pasta, barraSepara) + 1);
 }
 
 QString TZamcon::lerUltimaBase() const

@@ -24,8 +24,8 @@ public:
 
     const QString &fileName() const { return FFileName; }
 
-    // The name of the folder that holds the database file named by a CAMINHO value; only
-    // "\" and ":" separate.
+    // The name of the folder that holds the database file named by a CAMINHO value; "\"
+    // and ":" separate, and "/" in a value without "\".
     static QString nomeDaPasta(const QString &caminho);
 
 private:

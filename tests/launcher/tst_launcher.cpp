@@ -53,8 +53,18 @@ void TestLauncher::nomeDaPasta_data()
     QTest::addColumn<QString>("nome");
     QTest::newRow("windows path") << "c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\CLIENTE\\ZAM.FDB"
                                   << "CLIENTE";
+    // What the program writes for a data folder on Linux reads back.
     QTest::newRow("linux server path") << "/home/u/zam_dados/CLIENTE/ZAM.FDB"
-                                       << "";
+                                       << "CLIENTE";
+    QTest::newRow("linux path with accents")
+        << u"/d/ZAM_DADOS/PADARIA SÃO JOÃO/ZAM.FDB"_qs << u"PADARIA SÃO JOÃO"_qs;
+    QTest::newRow("linux root") << "/ZAM.FDB"
+                                << "";
+    QTest::newRow("doubled slash") << "/a//ZAM.FDB"
+                                   << "";
+    // "/" is part of a name in a path that has "\".
+    QTest::newRow("windows path with a slash") << "c:\\x\\A/B\\ZAM.FDB"
+                                               << "A/B";
     QTest::newRow("drive root") << "c:\\ZAM.FDB"
                                 << "";
     QTest::newRow("drive only") << "c:ZAM.FDB"

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QCollator>
+#include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -716,6 +717,13 @@ bool TForm1::eventFilter(QObject *objeto, QEvent *evento)
     if (evento->type() == QEvent::FocusIn && objeto == ZamListView1)
         executarProtegido(this, [this]() { mostrarEntrar(); });
 
+    // On X11 the Menu key also sends a context-menu event first, which would open the text
+    // boxes' own menu; the key press that follows opens the Opções menu instead.
+    if (evento->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent *>(evento)->reason() == QContextMenuEvent::Keyboard) {
+        const auto *widget = qobject_cast<QWidget *>(objeto);
+        return widget && widget->window() == this && btnOpcoes->isEnabled();
+    }
     if (evento->type() != QEvent::KeyPress)
         return QDialog::eventFilter(objeto, evento);
     // Every key of this window comes here first, once: when it reaches the focused widget.

@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 
 // The main window driven as a user would, on temporary folders: the program's folder with
 // ZamDados.Hosts.txt, zamcon.ini and the stand-in ZAM7.exe, and data folders whose
@@ -46,14 +47,18 @@ private Q_SLOTS:
     void filtroValeParaOutraPasta_data();
     void filtroValeParaOutraPasta();
     void ordenarColunaQueFalha();
+    void textoDeTarefaNumaLinha_data();
+    void textoDeTarefaNumaLinha();
     void setas();
     void setasEmListaVazia();
     void negritoSoComMesmaCaixa();
+    void ultimaBaseComCaminhoLinux();
     void digitarLevaAoFiltro();
     void atalhosSoDeItensHabilitados();
     void opcoesPeloTeclado_data();
     void opcoesPeloTeclado();
     void teclasDasOpcoesNaCaixaDePasta();
+    void teclaMenuComoNoX11();
     void espacoApertaOBotao();
     void atualizarMantemPortasERemove();
     void fecharListaRecarrega();
@@ -286,6 +291,61 @@ void TestFormPrincipal::ordenarColunaQueFalha()
     QVERIFY(FForm->isVisible());
 }
 
+void TestFormPrincipal::textoDeTarefaNumaLinha_data()
+{
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<QString>("mostrado");
+    QTest::addColumn<bool>("dica");
+
+    const QString longo = "Unable to complete network request to host \"10.0.0.9\" after "
+                          "waiting for the whole of the connection timeout";
+    QTest::newRow("server error of three lines")
+        << "Unable to complete network request to host \"x\".\n-Failed to establish a "
+           "connection.\r\n-Connection refused"
+        << "Unable to complete network request to host \"x\". -Failed to establish a "
+           "connection. -Connection refused"
+        << true;
+    QTest::newRow("one long line") << longo << longo << true;
+    QTest::newRow("short value") << "12"
+                                 << "12" << false;
+    QTest::newRow("short, two lines") << "1\n2"
+                                      << "1 2" << true;
+}
+
+void TestFormPrincipal::textoDeTarefaNumaLinha()
+{
+    QFETCH(QString, texto);
+    QFETCH(QString, mostrado);
+    QFETCH(bool, dica);
+    criarBase("A");
+    criarBase("B");
+    TForm1 &form = abrir();
+    const int altura = lista()->sizeHintForRow(0);
+    const int coluna = form.adicionarColuna("Qtd. Trabalhadores");
+    const std::vector<TZamDadosItemPtr> registros = form.registrosDaLista();
+    form.definirCelula(registros[0], coluna, texto);
+    form.definirCelula(registros[1], coluna, "7");
+
+    // The cell's text is its whole text; it shows on one line, and the row keeps its height.
+    QCOMPARE(lista()->item(0).SubItems.at(coluna - 1), texto);
+    const QModelIndex celula = lista()->model()->index(0, coluna);
+    QCOMPARE(celula.data(Qt::DisplayRole).toString(), mostrado);
+    QCOMPARE(lista()->sizeHintForRow(0), altura);
+    QVERIFY(!lista()->wordWrap());
+    QCOMPARE(lista()->textElideMode(), Qt::ElideRight);
+    // The whole text in a tooltip when the cell shows less of it.
+    QCOMPARE(celula.data(Qt::ToolTipRole).toString(), dica ? texto : QString());
+    QCOMPARE(lista()->model()->index(1, coluna).data(Qt::ToolTipRole).toString(), QString());
+    // Resting the mouse on the cell shows it.
+    if (dica) {
+        const QPoint ponto = lista()->visualRect(celula).center();
+        QHelpEvent ajuda(QEvent::ToolTip, ponto, lista()->viewport()->mapToGlobal(ponto));
+        QApplication::sendEvent(lista()->viewport(), &ajuda);
+        QTRY_COMPARE(QToolTip::text(), texto);
+        QToolTip::hideText();
+    }
+}
+
 void TestFormPrincipal::setas()
 {
     criarBase("A");
@@ -337,6 +397,23 @@ void TestFormPrincipal::negritoSoComMesmaCaixa()
     lista()->OnCustomDrawItem(0, fonte);
     QVERIFY(fonte.bold());
     lista()->OnCustomDrawItem(1, fonte);
+    QVERIFY(!fonte.bold());
+}
+
+void TestFormPrincipal::ultimaBaseComCaminhoLinux()
+{
+    // What Entrar writes for a data folder on Linux: the row of that database is the last one.
+    criarBase("ALFA");
+    criarBase(u"BETA São"_qs);
+    escreverArquivo(programa() + "/zamcon.ini",
+                    "[ZAM]\r\nCAMINHO=/srv/zam/ZAM_DADOS/BETA S\xe3o/ZAM.FDB\r\n");
+    TForm1 &form = abrir();
+    QCOMPARE(form.iniFolderName, u"BETA São"_qs);
+    QCOMPARE(selecionada(), 1);
+    QFont fonte;
+    lista()->OnCustomDrawItem(1, fonte);
+    QVERIFY(fonte.bold());
+    lista()->OnCustomDrawItem(0, fonte);
     QVERIFY(!fonte.bold());
 }
 
@@ -453,6 +530,33 @@ void TestFormPrincipal::teclasDasOpcoesNaCaixaDePasta()
         QVERIFY(!menu->isVisible());
     }
     FForm->habilitarControles(true);
+}
+
+void TestFormPrincipal::teclaMenuComoNoX11()
+{
+    criarBase("A");
+    abrir();
+    QMenu *menu = FForm->findChild<QToolButton *>("btnOpcoes")->menu();
+    filtroEdit()->setFocus();
+    // Every menu that opens is noted and closed.
+    QList<QWidget *> abertos;
+    QTimer vigia;
+    vigia.setInterval(10);
+    connect(&vigia, &QTimer::timeout, this, [&]() {
+        if (QWidget *popup = QApplication::activePopupWidget()) {
+            abertos.append(popup);
+            popup->close();
+        }
+    });
+    vigia.start();
+    // The Menu key on X11: a context-menu event from the keyboard, then the key press.
+    const QPoint ponto = filtroEdit()->rect().center();
+    QContextMenuEvent contexto(QContextMenuEvent::Keyboard, ponto,
+                               filtroEdit()->mapToGlobal(ponto));
+    QApplication::sendEvent(filtroEdit(), &contexto);
+    teclar(Qt::Key_Menu);
+    QTest::qWait(50);
+    QCOMPARE(abertos, QList<QWidget *>{menu});
 }
 
 void TestFormPrincipal::espacoApertaOBotao()

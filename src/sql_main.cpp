@@ -206,25 +206,14 @@ TZamDadosHostPtr pastaDeDados(const QString &pastaPrograma, const QString &nomea
             if (const TZamDadosHostPtr registrado = hosts->items().value(nomeada))
                 return registrado;
         }
-        auto avulso = std::make_shared<TZamDadosHost>();
-        avulso->Setcompartilhamento(nomeada);
-        if (avulso->ehLocal())
-            avulso->setPath(
-                juntarCaminho(juntarCaminho(nomeada, QStringLiteral("ZAM_DADOS")), QString()));
-        return avulso;
+        return TZamDadosHost::avulso(nomeada);
     }
     const std::vector<TZamDadosHostPtr> ordenados =
         hosts ? hosts->ordenados() : std::vector<TZamDadosHostPtr>();
-    TZamDadosHostPtr escolhido;
-    for (const TZamDadosHostPtr &host : ordenados) {
-        if (host->compartilhamento().startsWith(QStringLiteral("c:\\"), Qt::CaseInsensitive))
-            escolhido = host;
-    }
-    if (!escolhido && !ordenados.empty())
-        escolhido = ordenados.front();
-    if (!escolhido)
+    const int posicao = TZamDadosHostList::posicaoInicial(ordenados);
+    if (posicao < 0)
         throw EUso(QStringLiteral("Nenhuma pasta de dados em %1: use --pasta.").arg(lista));
-    return escolhido;
+    return ordenados[std::size_t(posicao)];
 }
 
 std::vector<TZamDadosItemPtr> basesDoCatalogo(const QString &pastaPrograma, const TOpcoes &opcoes)

@@ -59,6 +59,16 @@ bool TZamDadosHost::ehLocal() const
     return minusculasAsc(FNome) == u"localhost";
 }
 
+TZamDadosHostPtr TZamDadosHost::avulso(const QString &compartilhamento)
+{
+    auto host = std::make_shared<TZamDadosHost>();
+    host->Setcompartilhamento(compartilhamento);
+    if (host->ehLocal())
+        host->setPath(
+            juntarCaminho(juntarCaminho(compartilhamento, QStringLiteral("ZAM_DADOS")), QString()));
+    return host;
+}
+
 // ---- TZamDadosItem ----
 
 TZamDadosItem::TZamDadosItem(TZamDadosHostPtr host)
@@ -187,6 +197,17 @@ TZamDadosHostList::TZamDadosHostList(const QString &fileName, TVazia)
 std::unique_ptr<TZamDadosHostList> TZamDadosHostList::vazia(const QString &fileName)
 {
     return std::unique_ptr<TZamDadosHostList>(new TZamDadosHostList(fileName, TVazia()));
+}
+
+int TZamDadosHostList::posicaoInicial(const std::vector<TZamDadosHostPtr> &ordenados)
+{
+    int posicao = -1;
+    for (int i = 0; i < int(ordenados.size()); ++i) {
+        if (ordenados[std::size_t(i)]->compartilhamento().startsWith(QStringLiteral("c:\\"),
+                                                                     Qt::CaseInsensitive))
+            posicao = i;
+    }
+    return posicao < 0 && !ordenados.empty() ? 0 : posicao;
 }
 
 std::vector<TZamDadosHostPtr> TZamDadosHostList::ordenados() const

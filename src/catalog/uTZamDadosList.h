@@ -16,6 +16,10 @@ class TZamDadosHost
 public:
     static inline const QString caminhoPadrao = QStringLiteral("c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\");
 
+    // A data folder that is no entry of the list (typed, or named on a command line); on
+    // this machine the server reaches a local one the way we do: <share>\ZAM_DADOS\.
+    static std::shared_ptr<TZamDadosHost> avulso(const QString &compartilhamento);
+
     const QString &path() const { return FPath; }
     void setPath(const QString &value) { FPath = value; }
 
@@ -112,6 +116,9 @@ public:
 
     // The entries in the order of TZamDadosHostComparer.
     std::vector<TZamDadosHostPtr> ordenados() const;
+    // Of the entries in that order, the position of the one opened at start: the last on
+    // the local disk "c:\", else the first; -1 for none.
+    static int posicaoInicial(const std::vector<TZamDadosHostPtr> &ordenados);
 
 private:
     struct TVazia

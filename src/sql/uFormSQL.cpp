@@ -180,30 +180,32 @@ int TForm2::ThreadsAtivas()
 void TForm2::btnExecutarSqlClick()
 {
     const QString sql = edtSQL->toPlainText();
-    const bool porBase = cbAgrupamento->currentIndex() == agruparPorBase;
     // A text that may not run is refused here, before the list of the last run is cleared.
     textoSomenteLeitura(sql);
-    // Every run starts from an empty list: no column, group or count of an earlier run
-    // carries over.
-    ZamListView1->clearItems();
-    ZamListView1->clearGroups();
-    ZamListView1->clearColumns();
     FResultados.clear();
     FIndicesOriginais.clear();
     FSqlExecutado = sql;
-    FPorBaseExecutado = porBase;
+    FPorBaseExecutado = cbAgrupamento->currentIndex() == agruparPorBase;
+    recomecarLista();
+    iniciarExecucao(FPaths);
+}
+
+void TForm2::recomecarLista()
+{
+    // No column, group or count of an earlier run carries over.
+    ZamListView1->clearItems();
+    ZamListView1->clearGroups();
+    ZamListView1->clearColumns();
     FPorBase.reset();
     FPorResultado.reset();
-    if (porBase)
+    if (FPorBaseExecutado)
         FPorBase = std::make_unique<TExecutaSqlsPorBase>(*ZamListView1);
     else
         FPorResultado = std::make_unique<TExecutaSqlsPorResultado>(*ZamListView1);
-    iniciarExecucao(FPaths);
 }
 
 void TForm2::iniciarExecucao(const std::vector<TZamDadosItemPtr> &bases)
 {
-    FFalhas.clear();
     FMotor.iniciar(bases, FSqlExecutado, lerComoTexto(QLocale(), !FPorBaseExecutado));
     threadsAtivas = int(bases.size());
     habilitarBotoes();
@@ -225,34 +227,29 @@ void TForm2::habilitarBotoes()
 void TForm2::btnRepetirClick()
 {
     std::vector<TZamDadosItemPtr> repetir;
-    std::vector<TResultadoBase> mantidos;
-    FIndicesOriginais.clear();
-    for (TResultadoBase &r : FResultados) {
+    std::vector<int> indices;
+    for (const TResultadoBase &r : FResultados) {
         if (r.falhou()) {
             repetir.push_back(r.registro);
-            FIndicesOriginais.push_back(r.indice);
-        } else {
-            mantidos.push_back(std::move(r));
+            indices.push_back(r.indice);
         }
     }
     if (repetir.empty())
         return;
+    std::vector<TResultadoBase> mantidos;
+    for (TResultadoBase &r : FResultados) {
+        if (!r.falhou())
+            mantidos.push_back(std::move(r));
+    }
+    FIndicesOriginais = std::move(indices);
     // The list is filled again with what stays, in the order it came, and the databases run
     // again join it as they answer.
-    ZamListView1->clearItems();
-    ZamListView1->clearGroups();
-    ZamListView1->clearColumns();
-    FResultados.clear();
-    FPorBase.reset();
-    FPorResultado.reset();
+    recomecarLista();
     std::vector<TResultadoBase> lote = mantidos;
-    if (FPorBaseExecutado) {
-        FPorBase = std::make_unique<TExecutaSqlsPorBase>(*ZamListView1);
+    if (FPorBase)
         FPorBase->adicionar(lote);
-    } else {
-        FPorResultado = std::make_unique<TExecutaSqlsPorResultado>(*ZamListView1);
+    else
         FPorResultado->adicionar(lote);
-    }
     FResultados = std::move(mantidos);
     iniciarExecucao(repetir);
 }
@@ -314,8 +311,6 @@ void TForm2::aoConcluirBases(std::vector<TResultadoBase> &lote)
     for (TResultadoBase &r : lote) {
         if (!FIndicesOriginais.empty())
             r.indice = FIndicesOriginais[std::size_t(r.indice)];
-        if (r.falhou() && !r.cancelada)
-            FFalhas.push_back({r.indice, r.registro, r.nome, {}, {}, r.ms, r.erro, false});
     }
     executarProtegido(this, [&]() {
         if (FPorBase)
@@ -334,8 +329,8 @@ void TForm2::aoConcluirExecucao(const TResumoExecucao &resumo)
     habilitarBotoes();
     lblProgresso->setText(resumo.texto());
     // A window closed during its run has nobody left to tell.
-    if (FPorBase && !FFalhas.empty() && isVisible())
-        mostrarFalhas(FFalhas);
+    if (FPorBase && isVisible())
+        mostrarFalhas();
     Q_EMIT execucaoConcluida();
 }
 
@@ -352,11 +347,17 @@ void TForm2::mostrarProgresso()
             .arg(btnCancelar->isEnabled() ? QString() : QStringLiteral(" · cancelando")));
 }
 
-void TForm2::mostrarFalhas(const std::vector<TResultadoBase> &falhas)
+void TForm2::mostrarFalhas()
 {
-    std::vector<std::pair<QString, QString>> lista;
-    for (const TResultadoBase &r : falhas)
-        lista.emplace_back(r.nome, r.erro);
-    dialogos().mensagem(this, QStringLiteral("Erro"), textoDasFalhas(lista, FMotor.total()),
+    // The results on screen hold the failures of this run only: a repetition takes the
+    // earlier ones out. The databases the user cancelled are not reported.
+    std::vector<std::pair<QString, QString>> falhas;
+    for (const TResultadoBase &r : FResultados) {
+        if (r.falhou() && !r.cancelada)
+            falhas.emplace_back(r.nome, r.erro);
+    }
+    if (falhas.empty())
+        return;
+    dialogos().mensagem(this, QStringLiteral("Erro"), textoDasFalhas(falhas, FMotor.total()),
                         TIconeDialogo::Erro);
 }

@@ -86,14 +86,15 @@ private:
     void mostrarProgresso();
     void iniciarExecucao(const std::vector<TZamDadosItemPtr> &bases);
     void habilitarBotoes();
-    void mostrarFalhas(const std::vector<TResultadoBase> &falhas);
+    void mostrarFalhas();
+    // Empties the list and makes the presenter of the grouping in force.
+    void recomecarLista();
 
     std::vector<TZamDadosItemPtr> FPaths;
     std::unique_ptr<TSaida> FSaida;
     TMotorExecucao FMotor;
     std::unique_ptr<TExecutaSqlsPorBase> FPorBase;
     std::unique_ptr<TExecutaSqlsPorResultado> FPorResultado;
-    std::vector<TResultadoBase> FFalhas;
     // Every outcome of the results on screen, indexed as in FPaths.
     std::vector<TResultadoBase> FResultados;
     QString FSqlExecutado;

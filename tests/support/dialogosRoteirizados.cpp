@@ -10,6 +10,22 @@ void falhar(const char *tipo, const QString &titulo, const QString &texto)
     QTest::qFail(qPrintable(motivo), __FILE__, __LINE__);
 }
 
+// The next queued text answer, nothing for Cancel; a call with none queued fails the test.
+std::optional<QString> proximaResposta(std::deque<std::optional<QString>> &fila, const char *tipo,
+                                       const QString &titulo, const QString &texto)
+{
+    if (fila.empty()) {
+        falhar(tipo, titulo, texto);
+        return std::nullopt;
+    }
+    const bool cancelar = !fila.front();
+    const QString resposta = fila.front().value_or(QString());
+    fila.pop_front();
+    if (cancelar)
+        return std::nullopt;
+    return resposta;
+}
+
 } // namespace
 
 void TDialogosRoteirizados::mensagem(QWidget *pai, const QString &titulo, const QString &texto,
@@ -37,16 +53,7 @@ std::optional<QString> TDialogosRoteirizados::pedirTexto(QWidget *pai, const QSt
 {
     chamadas.push_back(
         {TTipoDialogo::Texto, pai, titulo, {}, TIconeDialogo::Nenhum, prompt, inicial});
-    if (FTextos.empty()) {
-        falhar("input dialog", titulo, prompt);
-        return std::nullopt;
-    }
-    const bool cancelar = !FTextos.front();
-    const QString texto = FTextos.front().value_or(QString());
-    FTextos.pop_front();
-    if (cancelar)
-        return std::nullopt;
-    return texto;
+    return proximaResposta(FTextos, "input dialog", titulo, prompt);
 }
 
 std::optional<QString> TDialogosRoteirizados::escolherArquivoParaGravar(QWidget *pai,
@@ -56,16 +63,7 @@ std::optional<QString> TDialogosRoteirizados::escolherArquivoParaGravar(QWidget 
 {
     chamadas.push_back(
         {TTipoDialogo::Arquivo, pai, titulo, {}, TIconeDialogo::Nenhum, filtro, sugerido});
-    if (FArquivos.empty()) {
-        falhar("file dialog", titulo, filtro);
-        return std::nullopt;
-    }
-    const bool cancelar = !FArquivos.front();
-    const QString arquivo = FArquivos.front().value_or(QString());
-    FArquivos.pop_front();
-    if (cancelar)
-        return std::nullopt;
-    return arquivo;
+    return proximaResposta(FArquivos, "file dialog", titulo, filtro);
 }
 
 TInstaladorDialogos::TInstaladorDialogos(IDialogos &d)

@@ -395,13 +395,7 @@ void TForm1::selecionarLinhaInicial(const QStringList &argumentos)
         FLinhaCombo = -1;
         return;
     }
-    int linha = -1;
-    for (int i = 0; i < ComboBox1->count(); ++i) {
-        if (ComboBox1->itemText(i).startsWith(QStringLiteral("c:\\"), Qt::CaseInsensitive))
-            linha = i;
-    }
-    if (linha < 0 && ComboBox1->count() > 0)
-        linha = 0;
+    const int linha = TZamDadosHostList::posicaoInicial(FHostsCombo);
     if (linha >= 0)
         selecionarLinhaDoCombo(linha);
 }
@@ -457,11 +451,7 @@ TZamDadosHostPtr TForm1::hostSelecionado()
         if (const TZamDadosHostPtr registrado = FHosts->items().value(texto))
             return registrado;
     }
-    FHostAvulso = std::make_shared<TZamDadosHost>();
-    FHostAvulso->Setcompartilhamento(texto);
-    // On this machine the server reaches the folder the way we do.
-    if (FHostAvulso->ehLocal())
-        FHostAvulso->setPath(juntarCaminho(juntarCaminho(texto, QStringLiteral("ZAM_DADOS")), ""));
+    FHostAvulso = TZamDadosHost::avulso(texto);
     return FHostAvulso;
 }
 

@@ -1,20 +1,90 @@
 #include "controls/modeloListView.h"
 
-#include "controls/uTZamListView.h"
-
-#include <QFont>
 #include <QFontMetrics>
-#include <QStyle>
 
-TZamListModel::TZamListModel(TZamListView *lista)
-    : QAbstractItemModel(lista)
-    , FLista(lista)
+TZamListModel::TZamListModel(QObject *parent)
+    : QAbstractItemModel(parent)
+    , FDados(*this)
 {
 }
 
+// --- what the data tells ---------------------------------------------------------------------
+
+void TZamListModel::antesDeRecompor()
+{
+    beginResetModel();
+}
+
+void TZamListModel::depoisDeRecompor()
+{
+    endResetModel();
+}
+
+void TZamListModel::antesDeInserirLinhas(int pai, int primeira, int ultima)
+{
+    beginInsertRows(indicePai(pai), primeira, ultima);
+}
+
+void TZamListModel::depoisDeInserirLinhas()
+{
+    endInsertRows();
+}
+
+void TZamListModel::antesDeRemoverLinhas(int pai, int primeira, int ultima)
+{
+    beginRemoveRows(indicePai(pai), primeira, ultima);
+}
+
+void TZamListModel::depoisDeRemoverLinhas()
+{
+    endRemoveRows();
+}
+
+void TZamListModel::antesDeMoverGrupo(int de, int para)
+{
+    // The model counts the destination before the move.
+    beginMoveRows(QModelIndex(), de, de, QModelIndex(), para > de ? para + 1 : para);
+}
+
+void TZamListModel::depoisDeMoverGrupo()
+{
+    endMoveRows();
+}
+
+void TZamListModel::antesDeMudarColunas(int primeira, int ultima, bool insercao)
+{
+    if (insercao)
+        beginInsertColumns(QModelIndex(), primeira, ultima);
+    else
+        beginRemoveColumns(QModelIndex(), primeira, ultima);
+}
+
+void TZamListModel::depoisDeMudarColunas(bool insercao)
+{
+    if (insercao)
+        endInsertColumns();
+    else
+        endRemoveColumns();
+}
+
+void TZamListModel::linhaMudou(int linha)
+{
+    const QModelIndex esquerda = indiceDaLinha(linha, 0);
+    if (esquerda.isValid())
+        Q_EMIT dataChanged(esquerda, indiceDaLinha(linha, FDados.columnCount() - 1));
+}
+
+void TZamListModel::grupoMudou(int posicao)
+{
+    const QModelIndex idx = indiceDoGrupo(posicao);
+    Q_EMIT dataChanged(idx, idx);
+}
+
+// --- indices ---------------------------------------------------------------------------------
+
 bool TZamListModel::ehGrupo(const QModelIndex &index) const
 {
-    return FLista->FGroupView && index.isValid() && index.internalId() == 0;
+    return FDados.groupView() && index.isValid() && index.internalId() == 0;
 }
 
 QModelIndex TZamListModel::indiceDoGrupo(int posicao) const
@@ -22,9 +92,29 @@ QModelIndex TZamListModel::indiceDoGrupo(int posicao) const
     return createIndex(posicao, 0, quintptr(0));
 }
 
-QModelIndex TZamListModel::indiceFilho(int linha, int coluna, quintptr chave) const
+int TZamListModel::linhaDoIndice(const QModelIndex &index) const
 {
-    return createIndex(linha, coluna, chave);
+    if (!index.isValid() || index.model() != this || FDados.recompondo())
+        return -1;
+    if (!FDados.groupView())
+        return index.row() < FDados.count() ? index.row() : -1;
+    if (index.internalId() == 0)
+        return -1;
+    return FDados.linhaNoGrupo(FDados.posicaoDaChave(index.internalId()), index.row());
+}
+
+QModelIndex TZamListModel::indiceDaLinha(int linha, int coluna) const
+{
+    if (linha < 0 || linha >= FDados.count() || coluna < 0 || coluna >= FDados.columnCount() ||
+        FDados.recompondo())
+        return {};
+    if (!FDados.groupView())
+        return createIndex(linha, coluna, quintptr(0));
+    int posicao = -1;
+    int filho = -1;
+    if (!FDados.ondeMostra(linha, posicao, filho))
+        return {};
+    return createIndex(filho, coluna, FDados.chaveDoGrupoVisivel(posicao));
 }
 
 QModelIndex TZamListModel::index(int row, int column, const QModelIndex &parent) const
@@ -33,14 +123,14 @@ QModelIndex TZamListModel::index(int row, int column, const QModelIndex &parent)
         return {};
     if (!parent.isValid())
         return createIndex(row, column, quintptr(0));
-    return createIndex(row, column, FLista->FVisiveis[std::size_t(parent.row())]);
+    return createIndex(row, column, FDados.chaveDoGrupoVisivel(parent.row()));
 }
 
 QModelIndex TZamListModel::parent(const QModelIndex &child) const
 {
-    if (!FLista->FGroupView || !child.isValid() || child.internalId() == 0 || FLista->resetAberto())
+    if (!FDados.groupView() || !child.isValid() || child.internalId() == 0 || FDados.recompondo())
         return {};
-    const int posicao = FLista->FPosVisivel.value(child.internalId(), -1);
+    const int posicao = FDados.posicaoDaChave(child.internalId());
     if (posicao < 0)
         return {};
     return createIndex(posicao, 0, quintptr(0));
@@ -48,26 +138,26 @@ QModelIndex TZamListModel::parent(const QModelIndex &child) const
 
 int TZamListModel::rowCount(const QModelIndex &parent) const
 {
-    // While the list refills, the view must not see half-made data.
-    if (FLista->resetAberto())
+    // While the list is recomposed, the view must not see half-made data.
+    if (FDados.recompondo())
         return 0;
     if (!parent.isValid())
-        return FLista->FGroupView ? int(FLista->FVisiveis.size()) : FLista->count();
-    if (ehGrupo(parent) && parent.column() == 0 &&
-        std::size_t(parent.row()) < FLista->FFilhos.size())
-        return int(FLista->FFilhos[std::size_t(parent.row())].size());
+        return FDados.groupView() ? FDados.gruposVisiveis() : FDados.count();
+    if (ehGrupo(parent) && parent.column() == 0 && parent.row() < FDados.gruposVisiveis())
+        return FDados.linhasNoGrupoVisivel(parent.row());
     return 0;
 }
 
 int TZamListModel::columnCount(const QModelIndex &) const
 {
-    return FLista->columnCount();
+    return FDados.columnCount();
 }
+
+// --- data ------------------------------------------------------------------------------------
 
 QString TZamListModel::textoDoGrupo(int posicao) const
 {
-    const quintptr chave = FLista->FVisiveis[std::size_t(posicao)];
-    const TZamListGroup &g = FLista->FGrupos[std::size_t(FLista->FGrupoPorChave.value(chave))];
+    const TZamListGroup &g = FDados.grupoVisivel(posicao);
     QString texto = g.Header;
     for (const QString &parte : {g.Subtitle, g.Footer}) {
         if (!parte.isEmpty())
@@ -78,41 +168,41 @@ QString TZamListModel::textoDoGrupo(int posicao) const
 
 QVariant TZamListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || FLista->resetAberto())
+    if (!index.isValid() || FDados.recompondo())
         return {};
     if (ehGrupo(index)) {
-        if (std::size_t(index.row()) >= FLista->FVisiveis.size() || index.column() != 0)
+        if (index.row() >= FDados.gruposVisiveis() || index.column() != 0)
             return {};
         if (role == Qt::DisplayRole)
             return textoDoGrupo(index.row());
         if (role == Qt::FontRole) {
-            QFont fonte = FLista->font();
+            QFont fonte = FFonte;
             fonte.setBold(true);
             return fonte;
         }
         return {};
     }
-    const int linha = FLista->linhaDoIndice(index);
+    const int linha = linhaDoIndice(index);
     if (linha < 0)
         return {};
-    const TZamListItem &it = FLista->item(linha);
+    const TZamListItem &it = FDados.item(linha);
     switch (role) {
     case Qt::DisplayRole:
-        return emUmaLinha(TZamListView::textoNaColuna(it, index.column()));
+        return emUmaLinha(TZamListaDados::textoNaColuna(it, index.column()));
     case Qt::ToolTipRole:
-        return textoCortado(index, TZamListView::textoNaColuna(it, index.column()));
+        return textoCortado(linha, index.column(),
+                            TZamListaDados::textoNaColuna(it, index.column()));
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(FLista->FColunas[std::size_t(index.column())].Alignment |
-                                   Qt::AlignVCenter);
+        return QVariant::fromValue(FDados.column(index.column()).Alignment | Qt::AlignVCenter);
     case Qt::FontRole:
-        if (FLista->OnCustomDrawItem) {
-            QFont fonte = FLista->font();
-            FLista->OnCustomDrawItem(linha, fonte);
+        if (OnFonteDaLinha) {
+            QFont fonte = FFonte;
+            OnFonteDaLinha(linha, fonte);
             return fonte;
         }
         return {};
     case Qt::CheckStateRole:
-        if (FLista->FCheckBoxes && index.column() == 0)
+        if (FDados.checkBoxes() && index.column() == 0)
             return it.Checked ? Qt::Checked : Qt::Unchecked;
         return {};
     default:
@@ -135,47 +225,40 @@ QString TZamListModel::emUmaLinha(const QString &texto)
     return linha.trimmed();
 }
 
-QVariant TZamListModel::textoCortado(const QModelIndex &index, const QString &texto) const
+QVariant TZamListModel::textoCortado(int linha, int coluna, const QString &texto) const
 {
     // The whole text, when the cell shows less of it: more than one line, or too wide for
     // its column and drawn cut with an ellipsis.
     if (texto.isEmpty())
         return {};
-    const QString linha = emUmaLinha(texto);
-    QFont fonte = FLista->font();
-    if (FLista->OnCustomDrawItem)
-        FLista->OnCustomDrawItem(FLista->linhaDoIndice(index), fonte);
-    // The item's text margins, as the style draws them.
-    const int margens =
-        2 * (FLista->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, FLista) + 1);
-    const bool cortado = QFontMetrics(fonte).horizontalAdvance(linha) + margens >
-                         FLista->columnWidth(index.column());
-    if (linha == texto && !cortado)
+    const QString umaLinha = emUmaLinha(texto);
+    if (umaLinha != texto)
+        return texto;
+    if (!OnLarguraDaColuna)
         return {};
-    return texto;
+    QFont fonte = FFonte;
+    if (OnFonteDaLinha)
+        OnFonteDaLinha(linha, fonte);
+    const bool cortado = QFontMetrics(fonte).horizontalAdvance(umaLinha) + margensDoTexto >
+                         OnLarguraDaColuna(coluna);
+    return cortado ? QVariant(texto) : QVariant();
 }
 
 bool TZamListModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    const int linha = FLista->linhaDoIndice(index);
-    if (role != Qt::CheckStateRole || !FLista->FCheckBoxes || linha < 0 || FLista->resetAberto())
+    const int linha = linhaDoIndice(index);
+    if (role != Qt::CheckStateRole || !FDados.checkBoxes() || linha < 0)
         return false;
-    bool &marcada = FLista->FItens[std::size_t(linha)].Checked;
-    const bool nova = value.toInt() == Qt::Checked;
-    if (marcada == nova)
-        return true;
-    marcada = nova;
-    Q_EMIT dataChanged(index, index, {Qt::CheckStateRole});
-    if (FLista->OnItemChecked)
-        FLista->OnItemChecked(linha);
+    if (FDados.setChecked(linha, value.toInt() == Qt::Checked) && OnMarcada)
+        OnMarcada(linha);
     return true;
 }
 
 QVariant TZamListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= FLista->columnCount())
+    if (orientation != Qt::Horizontal || section < 0 || section >= FDados.columnCount())
         return {};
-    const TZamListColumn &c = FLista->FColunas[std::size_t(section)];
+    const TZamListColumn &c = FDados.column(section);
     if (role == Qt::DisplayRole)
         return c.Caption;
     if (role == Qt::TextAlignmentRole)
@@ -190,7 +273,7 @@ Qt::ItemFlags TZamListModel::flags(const QModelIndex &index) const
     if (ehGrupo(index))
         return Qt::ItemIsEnabled;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (FLista->FCheckBoxes && index.column() == 0)
+    if (FDados.checkBoxes() && index.column() == 0)
         f |= Qt::ItemIsUserCheckable;
     return f;
 }

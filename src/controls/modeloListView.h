@@ -1,20 +1,26 @@
 #pragma once
 
+#include "controls/dadosLista.h"
+
 #include <QAbstractItemModel>
+#include <QFont>
+#include <functional>
 
-class TZamListView;
-
-// Shows the plain data of a TZamListView. The list changes its data itself and calls the
-// notifications around the change; this class only answers the view's questions.
+// The item model of a report list. It owns the list's data and turns each change the data
+// tells of into the model's own notice: appended rows and groups are inserts, a group that
+// moves is a move, and only a recomposition is a reset.
 //
-// Flat: the rows are top-level items. Group view: the groups with rows are top-level items
+// Flat: the rows are top-level items. Group view: the shown groups are top-level items
 // (internal id 0) and their rows are children whose internal id is the group's fixed key.
-class TZamListModel : public QAbstractItemModel
+class TZamListModel : public QAbstractItemModel, private IAvisosLista
 {
     Q_OBJECT
 
 public:
-    explicit TZamListModel(TZamListView *lista);
+    explicit TZamListModel(QObject *parent = nullptr);
+
+    TZamListaDados &dados() { return FDados; }
+    const TZamListaDados &dados() const { return FDados; }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -28,28 +34,43 @@ public:
     bool ehGrupo(const QModelIndex &index) const;
     // Index of a shown group's header line.
     QModelIndex indiceDoGrupo(int posicao) const;
-    QModelIndex indiceFilho(int linha, int coluna, quintptr chave) const;
+    // Row index of a model index, -1 for a group header or an invalid index; and back.
+    int linhaDoIndice(const QModelIndex &index) const;
+    QModelIndex indiceDaLinha(int linha, int coluna = 0) const;
 
-    using QAbstractItemModel::beginInsertColumns;
-    using QAbstractItemModel::beginInsertRows;
-    using QAbstractItemModel::beginMoveRows;
-    using QAbstractItemModel::beginRemoveColumns;
-    using QAbstractItemModel::beginRemoveRows;
-    using QAbstractItemModel::beginResetModel;
-    using QAbstractItemModel::endInsertColumns;
-    using QAbstractItemModel::endInsertRows;
-    using QAbstractItemModel::endMoveRows;
-    using QAbstractItemModel::endRemoveColumns;
-    using QAbstractItemModel::endRemoveRows;
-    using QAbstractItemModel::endResetModel;
+    // The font rows are drawn in; OnFonteDaLinha may change it per row, and is asked for the
+    // rows drawn only. Group headers show it bold.
+    void setFonte(const QFont &fonte) { FFonte = fonte; }
+    std::function<void(int row, QFont &font)> OnFonteDaLinha;
+    // The width a column shows now, and the margins of a cell's text: a cell whose text is
+    // cut (or on more than one line) gives its whole text as its tooltip.
+    std::function<int(int coluna)> OnLarguraDaColuna;
+    int margensDoTexto = 0;
+    // Called after a check box of a row was changed through the view.
+    std::function<void(int row)> OnMarcada;
 
     // The text as a cell shows it: on one line.
     static QString emUmaLinha(const QString &texto);
+    // The header line of a shown group: its header, subtitle and footer.
+    QString textoDoGrupo(int posicao) const;
 
 private:
-    QString textoDoGrupo(int posicao) const;
-    // The tooltip of a cell: its whole text when the cell shows less of it, else nothing.
-    QVariant textoCortado(const QModelIndex &index, const QString &texto) const;
+    void antesDeRecompor() override;
+    void depoisDeRecompor() override;
+    void antesDeInserirLinhas(int pai, int primeira, int ultima) override;
+    void depoisDeInserirLinhas() override;
+    void antesDeRemoverLinhas(int pai, int primeira, int ultima) override;
+    void depoisDeRemoverLinhas() override;
+    void antesDeMoverGrupo(int de, int para) override;
+    void depoisDeMoverGrupo() override;
+    void antesDeMudarColunas(int primeira, int ultima, bool insercao) override;
+    void depoisDeMudarColunas(bool insercao) override;
+    void linhaMudou(int linha) override;
+    void grupoMudou(int posicao) override;
 
-    TZamListView *FLista;
+    QVariant textoCortado(int linha, int coluna, const QString &texto) const;
+    QModelIndex indicePai(int pai) const { return pai < 0 ? QModelIndex() : indiceDoGrupo(pai); }
+
+    TZamListaDados FDados;
+    QFont FFonte;
 };

@@ -1,0 +1,255 @@
+#include "controls/modeloListView.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+// The list's data and its model without a view: what the model shows after each change told
+// to it one by one must be what the data holds, and what a view rebuilt from scratch would
+// show.
+
+using TPasso = std::function<void(TZamListaDados &)>;
+Q_DECLARE_METATYPE(TPasso)
+
+namespace {
+
+TZamListItem linha(const QString &legenda, int grupo = -1, const QStringList &subItens = {})
+{
+    TZamListItem it;
+    it.Caption = legenda;
+    it.GroupID = grupo;
+    it.SubItems = subItens;
+    return it;
+}
+
+void linhas(TZamListaDados &d, const QStringList &legendas, int grupo = -1)
+{
+    std::vector<TZamListItem> novas;
+    for (const QString &l : legendas)
+        novas.push_back(linha(l, grupo, {l.toUpper()}));
+    d.addItems(std::move(novas));
+}
+
+// Groups A (id 0), B (1), C (2), shown by group, no rows yet.
+void tresGrupos(TZamListaDados &d)
+{
+    d.addColumn({QStringLiteral("nome"), 80, false, Qt::AlignLeft});
+    d.addColumn({QStringLiteral("maiúsculas"), 80, false, Qt::AlignLeft});
+    for (const char *g : {"A", "B", "C"})
+        d.addGroup({-1, QString::fromLatin1(g), {}, {}, true, false});
+    d.setGroupView(true);
+}
+
+void colunas(TZamListaDados &d)
+{
+    d.addColumn({QStringLiteral("nome"), 80, false, Qt::AlignLeft});
+    d.addColumn({QStringLiteral("maiúsculas"), 80, false, Qt::AlignLeft});
+}
+
+// What the model shows: "a,b" flat; "A[a1,a2] B[b1]" by group.
+QString mostrado(const QAbstractItemModel &m)
+{
+    QStringList partes;
+    for (int r = 0; r < m.rowCount(); ++r) {
+        const QModelIndex i = m.index(r, 0);
+        if (m.rowCount(i) == 0) {
+            partes << i.data().toString();
+            continue;
+        }
+        QStringList filhos;
+        for (int f = 0; f < m.rowCount(i); ++f)
+            filhos << m.index(f, 0, i).data().toString();
+        partes << i.data().toString() + u'[' + filhos.join(u',') + u']';
+    }
+    return partes.join(m.rowCount() > 0 && m.rowCount(m.index(0, 0)) > 0 ? u' ' : u',');
+}
+
+} // namespace
+
+class TstDadosLista : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void mostraOQueOsDadosTem_data();
+    void mostraOQueOsDadosTem();
+    void avisosSemReset_data();
+    void avisosSemReset();
+    void filtroEstreitaSoAsQuePassaram();
+};
+
+void TstDadosLista::mostraOQueOsDadosTem_data()
+{
+    QTest::addColumn<TPasso>("passos");
+    QTest::addColumn<QString>("esperado");
+
+    QTest::newRow("linhas soltas") << TPasso([](TZamListaDados &d) {
+        colunas(d);
+        linhas(d, {"a", "b"});
+        linhas(d, {"c"});
+    }) << "a,b,c";
+    QTest::newRow("grupo aparece antes de outro") << TPasso([](TZamListaDados &d) {
+        tresGrupos(d);
+        linhas(d, {"c1"}, 2);
+        linhas(d, {"a1", "a2"}, 0);
+    }) << "A[a1,a2] C[c1]";
+    QTest::newRow("linhas no fim de um grupo do meio") << TPasso([](TZamListaDados &d) {
+        tresGrupos(d);
+        linhas(d, {"a1"}, 0);
+        linhas(d, {"b1"}, 1);
+        linhas(d, {"c1"}, 2);
+        linhas(d, {"b2", "b3"}, 1);
+    }) << "A[a1] B[b1,b2,b3] C[c1]";
+    QTest::newRow("lote de vários grupos") << TPasso([](TZamListaDados &d) {
+        tresGrupos(d);
+        d.addItems({linha("b1", 1), linha("a1", 0), linha("sem grupo", 7), linha("b2", 1)});
+    }) << "A[a1] B[b1,b2]";
+    QTest::newRow("grupo para o começo") << TPasso([](TZamListaDados &d) {
+        tresGrupos(d);
+        linhas(d, {"a1"}, 0);
+        linhas(d, {"b1"}, 1);
+        linhas(d, {"c1"}, 2);
+        d.moveGroup(2, 0);
+    }) << "C[c1] A[a1] B[b1]";
+    QTest::newRow("grupo para o fim") << TPasso([](TZamListaDados &d) {
+        tresGrupos(d);
+        linhas(d, {"a1"}, 0);
+        linhas(d, {"b1"}, 1);
+        linhas(d, {"c1"}, 2);
+        d.moveGroup(0, 2);
+    }) << "B[b1] C[c1] A[a1]";
+    QTest::newRow("grupo passa por um vazio") << TPasso([](TZamListaDados &d) {
+        tresGrupos(d);
+        linhas(d, {"a1"}, 0);
+        linhas(d, {"c1"}, 2);
+        d.moveGroup(2, 1);
+        d.moveGroup(0, 2);
+    }) << "C[c1] A[a1]";
+    QTest::newRow("id repetido: vale o primeiro") << TPasso([](TZamListaDados &d) {
+        tresGrupos(d);
+        d.addGroup({0, QStringLiteral("A outra vez"), {}, {}, true, false});
+        linhas(d, {"a1"}, 0);
+        d.moveGroup(3, 0);
+        linhas(d, {"a2"}, 0);
+    }) << "A outra vez[a1,a2]";
+    QTest::newRow("linha muda de grupo") << TPasso([](TZamListaDados &d) {
+        tresGrupos(d);
+        linhas(d, {"a1"}, 0);
+        linhas(d, {"b1"}, 1);
+        d.setItem(0, linha("a1 agora em B", 1));
+    }) << "B[a1 agora em B,b1]";
+    QTest::newRow("grupo novo mostra linhas escondidas") << TPasso([](TZamListaDados &d) {
+        tresGrupos(d);
+        linhas(d, {"x1"}, 9);
+        linhas(d, {"a1"}, 0);
+        d.addGroup({9, QStringLiteral("X"), {}, {}, true, false});
+    }) << "A[a1] X[x1]";
+    QTest::newRow("filtro tira os grupos") << TPasso([](TZamListaDados &d) {
+        tresGrupos(d);
+        linhas(d, {"ana", "bia"}, 0);
+        linhas(d, {"caio"}, 1);
+        d.Filtrar(QStringLiteral("A"));
+    }) << "ana,bia,caio";
+    QTest::newRow("filtro pela coluna ordenada") << TPasso([](TZamListaDados &d) {
+        colunas(d);
+        d.addItems({linha("1", -1, {"x"}), linha("2", -1, {"yx"}), linha("3", -1, {"z"})});
+        d.setColunaOrdenada(1);
+        d.Filtrar(QStringLiteral("X"));
+    }) << "1,2";
+    QTest::newRow("ordenar e agrupar") << TPasso([](TZamListaDados &d) {
+        colunas(d);
+        d.addItems({linha("b", -1, {"2"}), linha("a", -1, {"1"}), linha("c", -1, {"2"})});
+        d.Ordenar(1);
+        d.Agrupar(1, {});
+    }) << "1[a] 2[b,c]";
+    QTest::newRow("colunas mudam com linhas") << TPasso([](TZamListaDados &d) {
+        tresGrupos(d);
+        linhas(d, {"a1"}, 0);
+        d.clearColumns();
+        d.addColumn({QStringLiteral("só uma"), 50, false, Qt::AlignLeft});
+        linhas(d, {"a2"}, 0);
+    }) << "A[a1,a2]";
+}
+
+void TstDadosLista::mostraOQueOsDadosTem()
+{
+    QFETCH(TPasso, passos);
+    QFETCH(QString, esperado);
+
+    TZamListModel modelo;
+    // Checks every notice against the data the model answers with, as it happens.
+    QAbstractItemModelTester verificador(&modelo,
+                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
+    passos(modelo.dados());
+    QCOMPARE(mostrado(modelo), esperado);
+
+    // A recomposition lays the same data out from scratch: it must show the same.
+    modelo.dados().abrirRecomposicao();
+    modelo.dados().fecharRecomposicao();
+    QCOMPARE(mostrado(modelo), esperado);
+}
+
+void TstDadosLista::avisosSemReset_data()
+{
+    QTest::addColumn<TPasso>("passos");
+    QTest::addColumn<int>("insercoes");
+    QTest::addColumn<int>("movimentos");
+
+    QTest::newRow("linhas de um grupo por vez") << TPasso([](TZamListaDados &d) {
+        linhas(d, {"a1"}, 0);
+        linhas(d, {"b1", "b2"}, 1);
+        linhas(d, {"a2"}, 0);
+    }) << 3 << 0;
+    QTest::newRow("grupos que trocam de lugar") << TPasso([](TZamListaDados &d) {
+        linhas(d, {"a1"}, 0);
+        linhas(d, {"b1"}, 1);
+        d.moveGroup(1, 0);
+        d.moveGroup(2, 0);
+    }) << 2 << 1;
+}
+
+void TstDadosLista::avisosSemReset()
+{
+    QFETCH(TPasso, passos);
+    QFETCH(int, insercoes);
+    QFETCH(int, movimentos);
+
+    TZamListModel modelo;
+    tresGrupos(modelo.dados());
+    QSignalSpy resets(&modelo, &QAbstractItemModel::modelReset);
+    QSignalSpy inseridas(&modelo, &QAbstractItemModel::rowsInserted);
+    QSignalSpy movidas(&modelo, &QAbstractItemModel::rowsMoved);
+    passos(modelo.dados());
+    QCOMPARE(resets.count(), 0);
+    QCOMPARE(inseridas.count(), insercoes);
+    // A group without rows is not shown: moving it moves nothing on screen.
+    QCOMPARE(movidas.count(), movimentos);
+}
+
+void TstDadosLista::filtroEstreitaSoAsQuePassaram()
+{
+    TZamListModel modelo;
+    TZamListaDados &d = modelo.dados();
+    colunas(d);
+    linhas(d, {"ana", "bia", "caio", "dani"});
+    d.Filtrar(QStringLiteral("a"));
+    QCOMPARE(mostrado(modelo), QStringLiteral("ana,bia,caio,dani"));
+    d.Filtrar(QStringLiteral("an"));
+    QCOMPARE(mostrado(modelo), QStringLiteral("ana,dani"));
+    // A shorter text searches every row again, not only those the longer one let through.
+    d.Filtrar(QStringLiteral("i"));
+    QCOMPARE(mostrado(modelo), QStringLiteral("bia,caio,dani"));
+    d.Filtrar(QStringLiteral("ia"));
+    QCOMPARE(mostrado(modelo), QStringLiteral("bia"));
+    d.Filtrar(QStringLiteral(" "));
+    QCOMPARE(mostrado(modelo), QStringLiteral("ana,bia,caio,dani"));
+    // A new sort column makes new search texts.
+    d.setColunaOrdenada(1);
+    d.Filtrar(QStringLiteral("CA"));
+    QCOMPARE(mostrado(modelo), QStringLiteral("caio"));
+}
+
+QTEST_MAIN(TstDadosLista)
+#include "tst_dadosLista.moc"

@@ -124,6 +124,8 @@ TExecutaSqlsPorResultado::TExecutaSqlsPorResultado(TZamListView &lista)
 {
 }
 
+TExecutaSqlsPorResultado::~TExecutaSqlsPorResultado() = default;
+
 void TExecutaSqlsPorResultado::adicionar(std::vector<TResultadoBase> &lote)
 {
     // Also for a failure: with no column the list would show no row at all.
@@ -132,7 +134,9 @@ void TExecutaSqlsPorResultado::adicionar(std::vector<TResultadoBase> &lote)
         coluna.Width = FLista.width() - 25;
         FLista.addColumn(coluna);
     }
-    TGruposResultado grupos(FLista);
+    if (!FGrupos)
+        FGrupos = std::make_unique<TGruposResultado>(FLista);
+    TGruposResultado &grupos = *FGrupos;
     for (const TResultadoBase &resultado : lote) {
         qCDebug(lcExecucaoSql).noquote() << resultado.nome;
         if (resultado.falhou()) {

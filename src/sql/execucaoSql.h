@@ -7,11 +7,14 @@
 #include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 // Developers' trace of the SQL window: one line per database filed by result.
 // Off unless asked for (QT_LOGGING_RULES="zamdados.sql.debug=true").
 Q_DECLARE_LOGGING_CATEGORY(lcExecucaoSql)
+
+class TGruposResultado;
 
 // Shows a run's outcomes grouped by database: one group per database, headed by its name and
 // made when its work begins (so the groups stand in the order the databases were started),
@@ -52,8 +55,12 @@ class TExecutaSqlsPorResultado
 public:
     explicit TExecutaSqlsPorResultado(TZamListView &lista);
 
+    ~TExecutaSqlsPorResultado();
+
     void adicionar(std::vector<TResultadoBase> &lote);
 
 private:
     TZamListView &FLista;
+    // Made at the first answer and kept for the run: the list's groups are known once.
+    std::unique_ptr<TGruposResultado> FGrupos;
 };

@@ -1,7 +1,6 @@
 #include "sql/gruposResultado.h"
 
 #include <algorithm>
-#include <numeric>
 #include <utility>
 
 namespace {
@@ -18,30 +17,18 @@ int contagemDoRodape(const QString &rodape)
 TGruposResultado::TGruposResultado(TZamListView &lista)
     : FLista(lista)
 {
-    carregar();
-}
-
-void TGruposResultado::carregar()
-{
     const std::vector<TZamListGroup> &grupos = FLista.groups();
-    FGruposDaLista = int(grupos.size());
-    FGrupos.clear();
     FGrupos.reserve(grupos.size());
-    FPorChave.clear();
     FPorChave.reserve(qsizetype(grupos.size()));
-    FPorId.clear();
     FPorId.reserve(qsizetype(grupos.size()));
-    FComLinhas.clear();
-    FOutrasLinhas.clear();
-    FProximoId = 0;
-    FOrdenados = true;
-    FMudou = false;
-    for (int i = 0; i < FGruposDaLista; ++i) {
+    for (int i = 0; i < int(grupos.size()); ++i) {
         const TZamListGroup &g = grupos[std::size_t(i)];
         TGrupo grupo;
         grupo.id = g.GroupID;
         grupo.cabecalho = g.Header;
         grupo.contagem = contagemDoRodape(g.Footer);
+        // The list's order is the order they reached their counts.
+        grupo.carimbo = ++FRelogio;
         if (i > 0 && grupo.contagem > FGrupos.back().contagem)
             FOrdenados = false;
         // Of equal headers the last counts; of equal ids the list knows the first.
@@ -50,10 +37,18 @@ void TGruposResultado::carregar()
             FPorId.insert(g.GroupID, i);
         FProximoId = std::max(FProximoId, g.GroupID + 1);
         FGrupos.push_back(std::move(grupo));
+        FOrdem.push_back(i);
+        FPosicao.push_back(i);
     }
-    FOrdem.resize(FGrupos.size());
-    std::iota(FOrdem.begin(), FOrdem.end(), 0);
-    FPosicao = FOrdem;
+    FAlvo = FOrdem;
+    FPosicaoAlvo = FPosicao;
+}
+
+bool TGruposResultado::antes(int a, int b) const
+{
+    const TGrupo &x = FGrupos[std::size_t(a)];
+    const TGrupo &y = FGrupos[std::size_t(b)];
+    return x.contagem != y.contagem ? x.contagem > y.contagem : x.carimbo < y.carimbo;
 }
 
 int TGruposResultado::ObterGrupo(const QString &texto)
@@ -65,36 +60,57 @@ int TGruposResultado::ObterGrupo(const QString &texto)
         TGrupo novo;
         novo.id = FProximoId++;
         novo.cabecalho = texto;
-        novo.novo = true;
+        novo.noLista = false;
         FGrupos.push_back(std::move(novo));
-        FPosicao.push_back(int(FOrdem.size()));
-        FOrdem.push_back(slot);
         FPorChave.insert(chave, slot);
         FPorId.insert(FGrupos.back().id, slot);
+        // Placed with the list's order: last, until its count moves it.
+        FPosicao.push_back(int(FOrdem.size()));
+        FOrdem.push_back(slot);
+        if (!FOrdenados) {
+            FPosicaoAlvo.push_back(int(FAlvo.size()));
+            FAlvo.push_back(slot);
+        }
     }
     TGrupo &grupo = FGrupos[std::size_t(slot)];
     ++grupo.contagem;
-    grupo.contou = true;
-    FMudou = true;
-
-    // The first group before this one with a smaller count; when the counts fall along the
-    // groups before it, those groups are the tail of that run.
-    const int posicao = FPosicao[std::size_t(slot)];
-    const auto inicio = FOrdem.begin();
-    const auto menor = [this, &grupo](int s) {
-        return FGrupos[std::size_t(s)].contagem < grupo.contagem;
-    };
-    const int alvo =
-        FOrdenados
-            ? int(std::partition_point(inicio, inicio + posicao, [&](int s) { return !menor(s); }) -
-                  inicio)
-            : int(std::find_if(inicio, inicio + posicao, menor) - inicio);
-    if (alvo < posicao) {
-        std::rotate(inicio + alvo, inicio + posicao, inicio + posicao + 1);
-        for (int p = alvo; p <= posicao; ++p)
-            FPosicao[std::size_t(FOrdem[std::size_t(p)])] = p;
+    grupo.carimbo = ++FRelogio;
+    if (!grupo.mudou) {
+        grupo.mudou = true;
+        FMudaram.push_back(slot);
     }
+    if (!FOrdenados)
+        subirSemOrdem(slot);
     return grupo.id;
+}
+
+void TGruposResultado::subirSemOrdem(int slot)
+{
+    // Before the first group before it with a smaller count, if any.
+    const int posicao = FPosicaoAlvo[std::size_t(slot)];
+    const int contagem = FGrupos[std::size_t(slot)].contagem;
+    const auto inicio = FAlvo.begin();
+    const int alvo =
+        int(std::find_if(inicio, inicio + posicao,
+                         [&](int s) { return FGrupos[std::size_t(s)].contagem < contagem; }) -
+            inicio);
+    if (alvo == posicao)
+        return;
+    std::rotate(inicio + alvo, inicio + posicao, inicio + posicao + 1);
+    for (int p = alvo; p <= posicao; ++p)
+        FPosicaoAlvo[std::size_t(FAlvo[std::size_t(p)])] = p;
+}
+
+void TGruposResultado::verificarOrdem()
+{
+    for (std::size_t p = 1; p < FOrdem.size(); ++p) {
+        if (FGrupos[std::size_t(FOrdem[p])].contagem > FGrupos[std::size_t(FOrdem[p - 1])].contagem)
+            return;
+    }
+    // In order at last: from now on the list's order is the order counts were reached.
+    FOrdenados = true;
+    for (const int slot : FOrdem)
+        FGrupos[std::size_t(slot)].carimbo = ++FRelogio;
 }
 
 void TGruposResultado::AdicionarBase(const QString &nome, int grupo)
@@ -113,96 +129,78 @@ void TGruposResultado::AdicionarBase(const QString &nome, int grupo)
     linhas.push_back(std::move(linha));
 }
 
-bool TGruposResultado::planejarMovimentos(std::vector<std::pair<int, int>> &movimentos,
-                                          int orcamento) const
+std::vector<int> TGruposResultado::novaOrdem() const
 {
-    if (orcamento < 0)
-        return false;
-    // The list's order once the new groups are appended to it is the order of the slots.
-    std::vector<int> atual(FGrupos.size());
-    std::iota(atual.begin(), atual.end(), 0);
-    std::vector<int> posicao = atual;
-    for (int p = 0; p < int(FOrdem.size()); ++p) {
-        const int slot = FOrdem[std::size_t(p)];
-        if (atual[std::size_t(p)] == slot)
+    // The groups that did not change are in order already, and a count that goes up only
+    // moves a group forward: one merge gives the whole order.
+    std::vector<int> mudaram = FMudaram;
+    std::sort(mudaram.begin(), mudaram.end(), [this](int a, int b) { return antes(a, b); });
+    std::vector<int> ordem;
+    ordem.reserve(FOrdem.size());
+    auto m = mudaram.begin();
+    for (const int slot : FOrdem) {
+        if (FGrupos[std::size_t(slot)].mudou)
             continue;
-        orcamento -= custoMovimento;
-        if (orcamento < 0)
-            return false;
-        const int de = posicao[std::size_t(slot)];
-        movimentos.emplace_back(de, p);
-        std::rotate(atual.begin() + p, atual.begin() + de, atual.begin() + de + 1);
-        for (int k = p; k <= de; ++k)
-            posicao[std::size_t(atual[std::size_t(k)])] = k;
+        while (m != mudaram.end() && antes(*m, slot))
+            ordem.push_back(*m++);
+        ordem.push_back(slot);
     }
-    return true;
+    ordem.insert(ordem.end(), m, mudaram.end());
+    return ordem;
 }
 
-void TGruposResultado::aplicarMovendo(const std::vector<std::pair<int, int>> &movimentos)
+void TGruposResultado::mover(int slot, int para)
 {
-    for (std::size_t s = std::size_t(FGruposDaLista); s < FGrupos.size(); ++s) {
-        const TGrupo &g = FGrupos[s];
-        FLista.addGroup({g.id, g.cabecalho, {}, QString::number(g.contagem), true, true});
+    const int de = FPosicao[std::size_t(slot)];
+    if (de == para)
+        return;
+    FLista.moveGroup(de, para);
+    const auto inicio = FOrdem.begin();
+    if (de > para)
+        std::rotate(inicio + para, inicio + de, inicio + de + 1);
+    else
+        std::rotate(inicio + de, inicio + de + 1, inicio + para + 1);
+    for (int p = std::min(de, para); p <= std::max(de, para); ++p)
+        FPosicao[std::size_t(FOrdem[std::size_t(p)])] = p;
+}
+
+bool TGruposResultado::aplicar()
+{
+    if (FMudaram.empty() && FComLinhas.empty() && FOutrasLinhas.empty())
+        return false;
+    // New groups join the list at its end, where the list's order has them already.
+    for (TGrupo &g : FGrupos) {
+        if (!g.noLista) {
+            FLista.addGroup({g.id, g.cabecalho, {}, QString::number(g.contagem), true, true});
+            g.noLista = true;
+        }
     }
-    for (const auto &[de, para] : movimentos)
-        FLista.moveGroup(de, para);
-    for (int s = 0; s < FGruposDaLista; ++s) {
-        const TGrupo &g = FGrupos[std::size_t(s)];
-        if (!g.contou)
-            continue;
+    const std::vector<int> destino = FOrdenados ? novaOrdem() : FAlvo;
+    bool moveu = false;
+    // Each position takes its group from further down: every group that changed moves once
+    // at most, and the others follow.
+    for (int p = 0; p < int(destino.size()); ++p) {
+        if (FOrdem[std::size_t(p)] != destino[std::size_t(p)]) {
+            mover(destino[std::size_t(p)], p);
+            moveu = true;
+        }
+    }
+    for (const int slot : FMudaram) {
+        TGrupo &g = FGrupos[std::size_t(slot)];
+        g.mudou = false;
         if (TZamListGroup *grupo = FLista.groupById(g.id)) {
             grupo->Footer = QString::number(g.contagem);
             FLista.groupChanged(g.id);
         }
     }
+    FMudaram.clear();
+    if (!FOrdenados)
+        verificarOrdem();
     // Rows of one group go in with one insert.
     for (const int slot : FComLinhas)
         FLista.addItems(std::move(FGrupos[std::size_t(slot)].linhas));
+    FComLinhas.clear();
     FLista.addItems(std::move(FOutrasLinhas));
-}
-
-void TGruposResultado::aplicarRecompondo()
-{
-    const std::vector<TZamListGroup> antes = FLista.groups();
-    std::size_t novasLinhas = FOutrasLinhas.size();
-    for (const int slot : FComLinhas)
-        novasLinhas += FGrupos[std::size_t(slot)].linhas.size();
-    FLista.BeginUpdateZam(FLista.count() + int(novasLinhas));
-    try {
-        FLista.clearGroups();
-        for (const int slot : FOrdem) {
-            const TGrupo &g = FGrupos[std::size_t(slot)];
-            TZamListGroup grupo = g.novo ? TZamListGroup{g.id, g.cabecalho, {}, {}, true, true}
-                                         : antes[std::size_t(slot)];
-            if (g.contou)
-                grupo.Footer = QString::number(g.contagem);
-            FLista.addGroup(grupo);
-        }
-        for (const int slot : FComLinhas)
-            FLista.addItems(std::move(FGrupos[std::size_t(slot)].linhas));
-        FLista.addItems(std::move(FOutrasLinhas));
-    } catch (...) {
-        FLista.EndUpdateZam();
-        throw;
-    }
-    FLista.EndUpdateZam();
-}
-
-bool TGruposResultado::aplicar()
-{
-    if (!FMudou && FComLinhas.empty() && FOutrasLinhas.empty())
-        return false;
-    // New groups get rows and so come into view (the few old groups without rows that get
-    // some are left out of the estimate).
-    const int gruposNovos = int(FGrupos.size()) - FGruposDaLista;
-    std::vector<std::pair<int, int>> movimentos;
-    bool moveu = true;
-    if (planejarMovimentos(movimentos, limiteCusto - gruposNovos)) {
-        aplicarMovendo(movimentos);
-        moveu = !movimentos.empty();
-    } else {
-        aplicarRecompondo();
-    }
-    carregar();
+    FOutrasLinhas.clear();
     return moveu;
 }

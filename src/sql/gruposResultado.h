@@ -6,26 +6,18 @@
 #include <QString>
 #include <vector>
 
-// The groups of a list grouped by result value, for one step on the user-interface thread:
-// one group per value (the letters A to Z folded), its footer counting its rows, the groups
-// kept in order of falling count.
+// The groups of a list grouped by result value: one group per value (the letters A to Z
+// folded), its footer counting its rows, the groups kept in order of falling count, equal
+// counts in the order they reached that count.
 //
-// ObterGrupo and AdicionarBase work on a copy of the list's groups made by the constructor,
-// so that each record costs a lookup and a move in plain arrays however many groups there
-// are; aplicar then shows all of it in the list at once: the new groups, the new footers,
-// the moves and the new rows (one insert per group, or, when many groups move or come into
-// view, one refill of the list). Between the constructor and aplicar nothing else may change
-// the list's groups.
+// The object takes the list's groups once, at its construction, and from then on is the
+// only one that changes them: it lives as long as the run. ObterGrupo and AdicionarBase
+// cost a lookup each, whatever the number of groups; aplicar then shows a step in the list:
+// the new groups, the new footers, the moves of the groups whose count went up, and the new
+// rows (one insert per group).
 class TGruposResultado
 {
 public:
-    // Showing a step change by change costs, for every group that comes into view, an
-    // insert that touches every group shown, and about four times that for every move.
-    // Above this many such units the list is refilled once instead, which costs about as
-    // much as that many inserts and does not grow with the changes.
-    static constexpr int limiteCusto = 64;
-    static constexpr int custoMovimento = 4;
-
     explicit TGruposResultado(TZamListView &lista);
     TGruposResultado(const TGruposResultado &) = delete;
     TGruposResultado &operator=(const TGruposResultado &) = delete;
@@ -40,45 +32,54 @@ public:
     void AdicionarBase(const QString &nome, int grupo);
 
     // Brings the list in line with what ObterGrupo and AdicionarBase did. True when groups
-    // changed places or the list was refilled, so that the caller repaints. The object can
-    // go on afterwards.
+    // changed places, so that the caller repaints. The object goes on afterwards.
     bool aplicar();
 
 private:
-    void carregar();
-
     struct TGrupo
     {
         int id = -1;
         QString cabecalho;
         int contagem = 0;
-        bool novo = false;
-        bool contou = false;
+        // When the group reached its count: of equal counts the earlier comes first.
+        quint64 carimbo = 0;
+        bool noLista = true;
+        bool mudou = false;
         std::vector<TZamListItem> linhas;
     };
 
-    // Moves of groups (from, to), as TZamListView::moveGroup takes them, that turn the
-    // list's order into FOrdem; false when they cost more than orcamento.
-    bool planejarMovimentos(std::vector<std::pair<int, int>> &movimentos, int orcamento) const;
-    void aplicarMovendo(const std::vector<std::pair<int, int>> &movimentos);
-    void aplicarRecompondo();
+    // True when a comes before b in the list's order.
+    bool antes(int a, int b) const;
+    // The order after this step: the groups that did not change keep theirs, and each that
+    // did goes where its count puts it.
+    std::vector<int> novaOrdem() const;
+    // Moves a group of the list's order one by one, as the list is told.
+    void mover(int slot, int para);
+    // The step of a list whose counts did not fall along its groups at the start: each
+    // record moves its group at once.
+    void subirSemOrdem(int slot);
+    void verificarOrdem();
 
     TZamListView &FLista;
     // Indexed by slot: the list's groups in their order at the start, then the new ones.
     std::vector<TGrupo> FGrupos;
-    int FGruposDaLista = 0;
-    // Slot at each position, and position of each slot.
+    // Slot at each position of the list's order, and position of each slot.
     std::vector<int> FOrdem;
     std::vector<int> FPosicao;
+    // While the counts are not in order: the order the records of this step made, the same
+    // way.
+    std::vector<int> FAlvo;
+    std::vector<int> FPosicaoAlvo;
     QHash<QString, int> FPorChave;
     QHash<int, int> FPorId;
-    // Slots that got rows, in the order of their first row; rows for a group id that is not
-    // one of the list's.
+    // Slots whose count went up in this step, and those that got rows, in the order of
+    // their first row; rows for a group id that is not one of these.
+    std::vector<int> FMudaram;
     std::vector<int> FComLinhas;
     std::vector<TZamListItem> FOutrasLinhas;
     int FProximoId = 0;
-    // The counts fall (or stay) from the first group to the last: the place a group moves
-    // to is then found by halving.
+    quint64 FRelogio = 0;
+    // The counts fall (or stay) from the first group to the last: the order of a step is
+    // then found once, at its end.
     bool FOrdenados = true;
-    bool FMudou = false;
 };

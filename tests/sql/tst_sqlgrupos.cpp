@@ -200,12 +200,16 @@ private Q_SLOTS:
         QTest::addColumn<int>("valores");
         QTest::addColumn<int>("passos");
         QTest::addColumn<int>("porPasso");
+        // One object for the whole run, as the window keeps it, or one per step.
+        QTest::addColumn<bool>("umParaTodos");
 
-        QTest::newRow("few values, small steps") << 1u << 4 << 40 << 3;
-        QTest::newRow("few values, large steps") << 2u << 6 << 10 << 60;
-        QTest::newRow("many values, small steps") << 3u << 300 << 60 << 5;
-        QTest::newRow("many values, large steps") << 4u << 300 << 12 << 200;
-        QTest::newRow("mostly distinct") << 5u << 5000 << 6 << 400;
+        QTest::newRow("few values, small steps") << 1u << 4 << 40 << 3 << false;
+        QTest::newRow("few values, large steps") << 2u << 6 << 10 << 60 << false;
+        QTest::newRow("many values, small steps") << 3u << 300 << 60 << 5 << false;
+        QTest::newRow("many values, large steps") << 4u << 300 << 12 << 200 << false;
+        QTest::newRow("mostly distinct") << 5u << 5000 << 6 << 400 << false;
+        QTest::newRow("one object, few values") << 6u << 5 << 40 << 20 << true;
+        QTest::newRow("one object, many values") << 7u << 300 << 30 << 100 << true;
     }
     void comoAReferencia()
     {
@@ -213,14 +217,19 @@ private Q_SLOTS:
         QFETCH(int, valores);
         QFETCH(int, passos);
         QFETCH(int, porPasso);
+        QFETCH(bool, umParaTodos);
 
         QRandomGenerator aleatorio(semente);
         TZamListView lista;
         prepararLista(lista, {});
         TReferencia referencia;
+        std::unique_ptr<TGruposResultado> daExecucao;
         for (int s = 0; s < passos; ++s) {
             const QString base = QStringLiteral("base %1").arg(s);
-            TGruposResultado grupos(lista);
+            std::unique_ptr<TGruposResultado> doPasso;
+            if (!umParaTodos || !daExecucao)
+                (umParaTodos ? daExecucao : doPasso) = std::make_unique<TGruposResultado>(lista);
+            TGruposResultado &grupos = umParaTodos ? *daExecucao : *doPasso;
             const int n = 1 + int(aleatorio.bounded(porPasso));
             for (int r = 0; r < n; ++r) {
                 // Small values come more often, so that counts differ.

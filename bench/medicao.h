@@ -21,7 +21,7 @@ inline double mediana(std::vector<double> amostras)
 
 inline void imprimirFigura(const char *nome, double programa, double ancora)
 {
-    std::printf("%-40s %10.1f %10.1f %7.2f\n", nome, programa, ancora,
+    std::printf("%-48s %10.1f %10.1f %7.2f\n", nome, programa, ancora,
                 ancora > 0 ? programa / ancora : 0.0);
     std::fflush(stdout);
 }

@@ -8,7 +8,8 @@
 //         writes <share>/ZamDados.csv afresh by a scan, every database on <port>
 //     bench_sql contagem|base|resultado <share> <rows per database>
 //         contagem: "select count(*)" by database; base: every row by database;
-//         resultado: a distinct text per row, by result
+//         resultado: the same 1,000 texts in every database, by result;
+//         distintos: a text of its own in every row of every database, by result
 //
 // A run that shows any message, or whose list does not end with the rows every database
 // gives, fails (exit status 1) instead of printing figures.
@@ -158,7 +159,7 @@ int main(int argc, char *argv[])
         return escreverCatalogo(args[2], args[3]);
     if (args.size() != 4) {
         std::fprintf(stderr, "usage: bench_sql catalogo <share> <port>\n"
-                             "       bench_sql contagem|base|resultado <share> <rows>\n");
+                             "       bench_sql contagem|base|resultado|distintos <share> <rows>\n");
         return 2;
     }
     const QString modo = args[1];
@@ -172,6 +173,11 @@ int main(int argc, char *argv[])
         // The same 1,000 distinct texts in every database: 1,000 groups of one row each per
         // database.
         sql = QStringLiteral("select nome || ' ' || registro from trabalhador");
+        agrupar = TForm2::agruparPorResultado;
+    } else if (modo == QLatin1String("distintos")) {
+        // The database's file name in every text: 500,000 groups of one row each.
+        sql = QStringLiteral("select nome || ' ' || registro || ' ' || "
+                             "rdb$get_context('SYSTEM', 'DB_NAME') from trabalhador");
         agrupar = TForm2::agruparPorResultado;
     } else {
         std::fprintf(stderr, "bench_sql: unknown mode %s\n", qPrintable(modo));

@@ -10,11 +10,16 @@
 
 QString minusculasAZ(const QString &texto)
 {
+    // A text without those letters is given back as it is, sharing its characters: a list
+    // of many values keeps one copy of each.
+    const auto ehMaiuscula = [](QChar c) { return c.unicode() >= u'A' && c.unicode() <= u'Z'; };
+    const auto primeira = std::find_if(texto.cbegin(), texto.cend(), ehMaiuscula);
+    if (primeira == texto.cend())
+        return texto;
     QString resultado = texto;
-    for (QChar &c : resultado) {
-        const char16_t u = c.unicode();
-        if (u >= u'A' && u <= u'Z')
-            c = QChar(char16_t(u + (u'a' - u'A')));
+    for (auto c = resultado.begin() + (primeira - texto.cbegin()); c != resultado.end(); ++c) {
+        if (ehMaiuscula(*c))
+            *c = QChar(char16_t(c->unicode() + (u'a' - u'A')));
     }
     return resultado;
 }
@@ -394,14 +399,59 @@ void TZamListaDados::addItems(std::vector<TZamListItem> items)
     const int grupo = items.front().GroupID;
     const bool umGrupo = std::all_of(items.begin(), items.end(),
                                      [grupo](const TZamListItem &i) { return i.GroupID == grupo; });
-    if (!umGrupo) {
+    if (umGrupo) {
+        anexar();
+        porNoGrupo(primeira, ultima);
+    } else if (gruposNovosNoFim(items)) {
+        anexar();
+        mostrarGruposNoFim(primeira, ultima);
+    } else {
         abrirRecomposicao();
         anexar();
         fecharRecomposicao();
-        return;
     }
-    anexar();
-    porNoGrupo(primeira, ultima);
+}
+
+bool TZamListaDados::gruposNovosNoFim(const std::vector<TZamListItem> &items) const
+{
+    // Rows of groups not shown yet, a group after another in group order, each after every
+    // group shown: they come into view as a run at the end of the shown groups.
+    int ultimo = FVisiveis.empty() ? -1 : FGrupoPorChave.value(FVisiveis.back());
+    int grupoAnterior = -1;
+    for (const TZamListItem &it : items) {
+        const int g = indiceDoGrupo(it.GroupID);
+        if (g < 0)
+            return false;
+        if (g == grupoAnterior)
+            continue;
+        if (g <= ultimo)
+            return false;
+        ultimo = grupoAnterior = g;
+    }
+    return true;
+}
+
+void TZamListaDados::mostrarGruposNoFim(int primeira, int ultima)
+{
+    int novos = 0;
+    for (int i = primeira; i <= ultima; ++i) {
+        if (i == primeira || FItens[std::size_t(i)].GroupID != FItens[std::size_t(i - 1)].GroupID)
+            ++novos;
+    }
+    const int inicio = gruposVisiveis();
+    FAvisos.antesDeInserirLinhas(-1, inicio, inicio + novos - 1);
+    for (int i = primeira; i <= ultima; ++i) {
+        if (i == primeira || FItens[std::size_t(i)].GroupID != FItens[std::size_t(i - 1)].GroupID) {
+            const quintptr chave =
+                FChavesGrupo[std::size_t(indiceDoGrupo(FItens[std::size_t(i)].GroupID))];
+            FPosVisivel.insert(chave, int(FVisiveis.size()));
+            FVisiveis.push_back(chave);
+            FFilhos.emplace_back();
+        }
+        FPosFilho[std::size_t(i)] = int(FFilhos.back().size());
+        FFilhos.back().push_back(i);
+    }
+    FAvisos.depoisDeInserirLinhas();
 }
 
 void TZamListaDados::setItem(int i, TZamListItem it)

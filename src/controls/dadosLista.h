@@ -130,7 +130,8 @@ public:
     // Rows.
     int count() const { return int(FItens.size()); }
     const TZamListItem &item(int i) const { return FItens[std::size_t(i)]; }
-    // Appends rows: one insert for rows of one group (or a flat list), else a reset.
+    // Appends rows: one insert for rows of one group (or a flat list), or for rows that
+    // bring groups into view after every shown one, in group order; else a reset.
     void addItems(std::vector<TZamListItem> items);
     void setItem(int i, TZamListItem it);
     // Sets a row's check state; true when it changed.
@@ -218,6 +219,8 @@ private:
     int posicaoNovoGrupoVisivel(int indiceGrupo) const;
     void tirarDoGrupo(int linha);
     void porNoGrupo(int primeira, int ultima);
+    bool gruposNovosNoFim(const std::vector<TZamListItem> &items) const;
+    void mostrarGruposNoFim(int primeira, int ultima);
     void prepararFiltro(int coluna);
 
     IAvisosLista &FAvisos;

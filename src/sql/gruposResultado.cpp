@@ -29,6 +29,7 @@ TGruposResultado::TGruposResultado(TZamListView &lista)
         grupo.contagem = contagemDoRodape(g.Footer);
         // The list's order is the order they reached their counts.
         grupo.carimbo = ++FRelogio;
+        grupo.mostrado = true;
         if (i > 0 && grupo.contagem > FGrupos.back().contagem)
             FOrdenados = false;
         // Of equal headers the last counts; of equal ids the list knows the first.
@@ -64,6 +65,7 @@ int TGruposResultado::ObterGrupo(const QString &texto)
         FGrupos.push_back(std::move(novo));
         FPorChave.insert(chave, slot);
         FPorId.insert(FGrupos.back().id, slot);
+        FNovos.push_back(slot);
         // Placed with the list's order: last, until its count moves it.
         FPosicao.push_back(int(FOrdem.size()));
         FOrdem.push_back(slot);
@@ -129,6 +131,15 @@ void TGruposResultado::AdicionarBase(const QString &nome, int grupo)
     linhas.push_back(std::move(linha));
 }
 
+bool TGruposResultado::soNovosComUm() const
+{
+    // New groups stand last in the order they were made; with a count of 1 none passes
+    // another, as no group counts less.
+    return FMudaram.size() == FNovos.size() &&
+           std::all_of(FNovos.begin(), FNovos.end(),
+                       [this](int slot) { return FGrupos[std::size_t(slot)].contagem == 1; });
+}
+
 std::vector<int> TGruposResultado::novaOrdem() const
 {
     // The groups that did not change are in order already, and a count that goes up only
@@ -169,22 +180,24 @@ bool TGruposResultado::aplicar()
     if (FMudaram.empty() && FComLinhas.empty() && FOutrasLinhas.empty())
         return false;
     // New groups join the list at its end, where the list's order has them already.
-    for (TGrupo &g : FGrupos) {
-        if (!g.noLista) {
-            FLista.addGroup({g.id, g.cabecalho, {}, QString::number(g.contagem), true, true});
-            g.noLista = true;
-        }
+    for (const int slot : FNovos) {
+        TGrupo &g = FGrupos[std::size_t(slot)];
+        FLista.addGroup({g.id, g.cabecalho, {}, QString::number(g.contagem), true, true});
+        g.noLista = true;
     }
-    const std::vector<int> destino = FOrdenados ? novaOrdem() : FAlvo;
     bool moveu = false;
-    // Each position takes its group from further down: every group that changed moves once
-    // at most, and the others follow.
-    for (int p = 0; p < int(destino.size()); ++p) {
-        if (FOrdem[std::size_t(p)] != destino[std::size_t(p)]) {
-            mover(destino[std::size_t(p)], p);
-            moveu = true;
+    if (!FOrdenados || !soNovosComUm()) {
+        const std::vector<int> destino = FOrdenados ? novaOrdem() : FAlvo;
+        // Each position takes its group from further down: every group that changed moves
+        // once at most, and the others follow.
+        for (int p = 0; p < int(destino.size()); ++p) {
+            if (FOrdem[std::size_t(p)] != destino[std::size_t(p)]) {
+                mover(destino[std::size_t(p)], p);
+                moveu = true;
+            }
         }
     }
+    FNovos.clear();
     for (const int slot : FMudaram) {
         TGrupo &g = FGrupos[std::size_t(slot)];
         g.mudou = false;
@@ -196,11 +209,40 @@ bool TGruposResultado::aplicar()
     FMudaram.clear();
     if (!FOrdenados)
         verificarOrdem();
-    // Rows of one group go in with one insert.
-    for (const int slot : FComLinhas)
-        FLista.addItems(std::move(FGrupos[std::size_t(slot)].linhas));
+    adicionarLinhas();
+    return moveu;
+}
+
+void TGruposResultado::adicionarLinhas()
+{
+    // Rows of a group shown already go in with one insert under it. Groups that come into
+    // view at the end of the list, in its order, all come with one insert.
+    std::vector<int> aparecem;
+    for (const int slot : FComLinhas) {
+        TGrupo &g = FGrupos[std::size_t(slot)];
+        if (g.mostrado)
+            FLista.addItems(std::move(g.linhas));
+        else
+            aparecem.push_back(slot);
+    }
     FComLinhas.clear();
+    std::sort(aparecem.begin(), aparecem.end(),
+              [this](int a, int b) { return FPosicao[std::size_t(a)] < FPosicao[std::size_t(b)]; });
+    const bool noFim = aparecem.empty() || FPosicao[std::size_t(aparecem.front())] ==
+                                               int(FOrdem.size() - aparecem.size());
+    std::vector<TZamListItem> juntas;
+    for (const int slot : aparecem) {
+        TGrupo &g = FGrupos[std::size_t(slot)];
+        g.mostrado = true;
+        if (!noFim) {
+            FLista.addItems(std::move(g.linhas));
+            continue;
+        }
+        juntas.insert(juntas.end(), std::make_move_iterator(g.linhas.begin()),
+                      std::make_move_iterator(g.linhas.end()));
+        g.linhas.clear();
+    }
+    FLista.addItems(std::move(juntas));
     FLista.addItems(std::move(FOutrasLinhas));
     FOutrasLinhas.clear();
-    return moveu;
 }

@@ -44,6 +44,8 @@ private:
         // When the group reached its count: of equal counts the earlier comes first.
         quint64 carimbo = 0;
         bool noLista = true;
+        // It has rows in the list, so that it shows there.
+        bool mostrado = false;
         bool mudou = false;
         std::vector<TZamListItem> linhas;
     };
@@ -53,12 +55,15 @@ private:
     // The order after this step: the groups that did not change keep theirs, and each that
     // did goes where its count puts it.
     std::vector<int> novaOrdem() const;
+    // True when the step only made groups that counted once: they stand last already.
+    bool soNovosComUm() const;
     // Moves a group of the list's order one by one, as the list is told.
     void mover(int slot, int para);
     // The step of a list whose counts did not fall along its groups at the start: each
     // record moves its group at once.
     void subirSemOrdem(int slot);
     void verificarOrdem();
+    void adicionarLinhas();
 
     TZamListView &FLista;
     // Indexed by slot: the list's groups in their order at the start, then the new ones.
@@ -75,6 +80,8 @@ private:
     // Slots whose count went up in this step, and those that got rows, in the order of
     // their first row; rows for a group id that is not one of these.
     std::vector<int> FMudaram;
+    // Slots made in this step, not in the list yet.
+    std::vector<int> FNovos;
     std::vector<int> FComLinhas;
     std::vector<TZamListItem> FOutrasLinhas;
     int FProximoId = 0;

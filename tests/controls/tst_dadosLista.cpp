@@ -102,6 +102,11 @@ void TstDadosLista::mostraOQueOsDadosTem_data()
         linhas(d, {"c1"}, 2);
         linhas(d, {"b2", "b3"}, 1);
     }) << "A[a1] B[b1,b2,b3] C[c1]";
+    QTest::newRow("grupos novos de uma vez no fim") << TPasso([](TZamListaDados &d) {
+        tresGrupos(d);
+        linhas(d, {"a1"}, 0);
+        d.addItems({linha("b1", 1), linha("b2", 1), linha("c1", 2)});
+    }) << "A[a1] B[b1,b2] C[c1]";
     QTest::newRow("lote de vários grupos") << TPasso([](TZamListaDados &d) {
         tresGrupos(d);
         d.addItems({linha("b1", 1), linha("a1", 0), linha("sem grupo", 7), linha("b2", 1)});
@@ -202,6 +207,10 @@ void TstDadosLista::avisosSemReset_data()
         linhas(d, {"b1", "b2"}, 1);
         linhas(d, {"a2"}, 0);
     }) << 3 << 0;
+    QTest::newRow("grupos que aparecem juntos no fim") << TPasso([](TZamListaDados &d) {
+        linhas(d, {"a1"}, 0);
+        d.addItems({linha("b1", 1), linha("b2", 1), linha("c1", 2)});
+    }) << 2 << 0;
     QTest::newRow("grupos que trocam de lugar") << TPasso([](TZamListaDados &d) {
         linhas(d, {"a1"}, 0);
         linhas(d, {"b1"}, 1);

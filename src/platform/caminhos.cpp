@@ -15,6 +15,16 @@ QString juntarCaminho(const QString &base, const QString &nome)
     return base + separador + nome;
 }
 
+QString pastaDeConfiguracao(const QString &pastaPrograma)
+{
+    // QFileInfo asks the system (access()), so a folder that is read-only for root too,
+    // immutable or on a read-only mount, counts as not writable.
+    if (QFileInfo(pastaPrograma).isWritable())
+        return pastaPrograma;
+    const QString nomeada = qEnvironmentVariable("ZAMDADOS_PASTA");
+    return nomeada.isEmpty() ? pastaPrograma : nomeada;
+}
+
 bool temCaractereDeControle(const QString &texto)
 {
     return std::any_of(texto.cbegin(), texto.cend(),

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStringList>
 #include <algorithm>
 
@@ -23,6 +24,11 @@ QString pastaDeConfiguracao(const QString &pastaPrograma)
         return pastaPrograma;
     const QString nomeada = qEnvironmentVariable("ZAMDADOS_PASTA");
     return nomeada.isEmpty() ? pastaPrograma : nomeada;
+}
+
+QString pastaDoUsuario()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
 bool temCaractereDeControle(const QString &texto)

@@ -21,6 +21,11 @@ QString caminhoLocal(const QString &caminho);
 // cannot be written there is reported when it is written.
 QString pastaDeConfiguracao(const QString &pastaPrograma);
 
+// The folder of this user's own files of the program (the platform's standard place for an
+// application's data, e.g. ~/.local/share/ZamDados on Linux, named after the application);
+// empty when the system gives none. The folder itself may not exist yet.
+QString pastaDoUsuario();
+
 // Whether a text holds a control character (codes below 32, and 127): no Windows name can
 // hold one, and a line break would split the line of a file that records the text.
 bool temCaractereDeControle(const QString &texto);

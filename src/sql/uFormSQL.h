@@ -2,6 +2,7 @@
 
 #include "catalog/uTZamDadosList.h"
 #include "execucao/motorExecucao.h"
+#include "sql/historicoSql.h"
 
 #include <QDialog>
 #include <QString>
@@ -12,9 +13,11 @@
 class QComboBox;
 class QFrame;
 class QLabel;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
+class QToolButton;
 class TExecutaSqlsPorBase;
 class TExecutaSqlsPorResultado;
 class TZamListView;
@@ -31,6 +34,10 @@ class TZamListView;
 // so does closing the window. The bar shows "n de m bases", the failures and the time while
 // it runs, and the run's summary at its end. In by-database mode one box at the end lists
 // the databases that failed, each with its message.
+//
+// The window opens with the last text this user ran (the sample text the first time);
+// Ctrl+Up and Ctrl+Down in the SQL box, or the "Histórico" drop-down, bring back the
+// earlier ones.
 class TForm2 : public QDialog
 {
     Q_OBJECT
@@ -65,6 +72,7 @@ public:
     // cancelled only; the other results stay.
     void btnRepetirClick();
     bool emExecucao() const { return FMotor.emExecucao(); }
+    const THistoricoSql &historico() const { return FHistorico; }
 
     // Databases of the current run not handed to the list yet.
     static int ThreadsAtivas();
@@ -75,6 +83,7 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *evento) override;
+    bool eventFilter(QObject *objeto, QEvent *evento) override;
     void done(int resultado) override;
 
 private:
@@ -89,6 +98,8 @@ private:
     void mostrarFalhas();
     // Empties the list and makes the presenter of the grouping in force.
     void recomecarLista();
+    void preencherMenuHistorico();
+    void mostrarDoHistorico(const std::optional<QString> &texto);
 
     std::vector<TZamDadosItemPtr> FPaths;
     std::unique_ptr<TSaida> FSaida;
@@ -102,6 +113,7 @@ private:
     // During a repetition: the position in FPaths of each database of the run.
     std::vector<int> FIndicesOriginais;
     QTimer FRelogioProgresso;
+    THistoricoSql FHistorico;
 
     QPlainTextEdit *edtSQL = nullptr;
     QSplitter *Splitter1 = nullptr;
@@ -110,6 +122,8 @@ private:
     QPushButton *btnCancelar = nullptr;
     QPushButton *btnExportar = nullptr;
     QPushButton *btnRepetir = nullptr;
+    QToolButton *btnHistorico = nullptr;
+    QMenu *mnHistorico = nullptr;
     QLabel *lblProgresso = nullptr;
     QComboBox *cbAgrupamento = nullptr;
     TZamListView *ZamListView1 = nullptr;

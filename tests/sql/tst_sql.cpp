@@ -4,14 +4,17 @@
 #include "listaTeste.h"
 #include "platform/erros.h"
 #include "sql/execucaoSql.h"
+#include "sql/historicoSql.h"
 #include "sql/uFormSQL.h"
 #include "support/dialogosRoteirizados.h"
 #include "support/firebirdTeste.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLoggingCategory>
+#include <QMenu>
 #include <QMutex>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -20,6 +23,7 @@
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 #include <cmath>
 #include <functional>
@@ -252,6 +256,10 @@ class TstSql : public QObject
 private:
     TPastaDadosTeste FPasta;
     TPastaDadosTeste FPastaCem;
+    // The user's data folder of each test, so that no window finds a history of another test
+    // or of the user.
+    QTemporaryDir FDadosUsuario;
+    int FTeste = 0;
 
     TZamDadosItemPtr base(const QString &nome) const { return FPasta.registro(nome); }
     std::vector<TZamDadosItemPtr> bases(const QStringList &nomes) const
@@ -277,6 +285,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        QVERIFY(FDadosUsuario.isValid());
         ZAM_EXIGIR_FIREBIRD();
 
         std::vector<TBaseTeste> lista;
@@ -307,6 +316,12 @@ private Q_SLOTS:
             cemBases.push_back(b);
         }
         QCOMPARE(FPastaCem.criarBases(cemBases), QString());
+    }
+
+    void init()
+    {
+        qputenv("XDG_DATA_HOME",
+                QFile::encodeName(FDadosUsuario.filePath(QString::number(++FTeste))));
     }
 
     void cleanup()
@@ -1066,6 +1081,76 @@ private Q_SLOTS:
                               "select " + expressao + " from rdb$database");
         consulta.Open();
         QCOMPARE(textoDoCampo(consulta.campo(0), consulta.campoTexto(0), QLocale(local)), esperado);
+    }
+
+    // The texts run come back in the next window: the last one at opening, the earlier ones
+    // with Ctrl+Up and Ctrl+Down in the SQL box and from the drop-down.
+    void historicoNaJanela()
+    {
+        TDialogosRoteirizados dialogos;
+        TInstaladorDialogos instalador(dialogos);
+        const QString primeiro = QStringLiteral("select 'um' from rdb$database");
+        {
+            TJanelaSql j(bases({"Alfa"}));
+            QCOMPARE(j.texto()->toPlainText(), TForm2::sqlInicial);
+            j.executar(primeiro, TForm2::agruparPorResultado);
+            QVERIFY(j.aguardar());
+            // A text refused before anything runs is no text run.
+            j.texto()->setPlainText(QStringLiteral("select gen_id(gen_x, 1) from rdb$database"));
+            QTest::mouseClick(j.botao(), Qt::LeftButton);
+            QCOMPARE(dialogos.chamadas.size(), std::size_t(1));
+            j.executar(sqlUltimo, TForm2::agruparPorBase);
+            QVERIFY(j.aguardar());
+        }
+        TJanelaSql j(bases({"Alfa"}));
+        QVERIFY(QTest::qWaitForWindowExposed(j.janela));
+        QPlainTextEdit *texto = j.texto();
+        QCOMPARE(texto->toPlainText(), sqlUltimo);
+        QCOMPARE(j.janela->historico().textos(), QStringList({sqlUltimo, primeiro}));
+
+        texto->setFocus();
+        QTest::keyClick(texto, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(texto->toPlainText(), primeiro);
+        QTest::keyClick(texto, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(texto->toPlainText(), primeiro);
+        QTest::keyClick(texto, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(texto->toPlainText(), sqlUltimo);
+        // What was typed comes back at the end of the walk.
+        texto->setPlainText(QStringLiteral("select 'digitado'"));
+        QTest::keyClick(texto, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(texto->toPlainText(), sqlUltimo);
+        QTest::keyClick(texto, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(texto->toPlainText(), QStringLiteral("select 'digitado'"));
+
+        auto *botaoHistorico = j.janela->findChild<QToolButton *>("btnHistorico");
+        QVERIFY(botaoHistorico);
+        QCOMPARE(botaoHistorico->text(), QStringLiteral("Histórico"));
+        QMenu *menu = botaoHistorico->menu();
+        Q_EMIT menu->aboutToShow();
+        QStringList entradas;
+        for (const QAction *acao : menu->actions())
+            entradas << acao->text();
+        QCOMPARE(entradas, QStringList({sqlUltimo, QString(primeiro)}));
+        menu->actions().at(1)->trigger();
+        QCOMPARE(texto->toPlainText(), primeiro);
+    }
+
+    // A history file that cannot be used costs the history only: the window opens with the
+    // sample text and runs.
+    void historicoInutilizavelNaoBloqueia()
+    {
+        TDialogosRoteirizados dialogos;
+        TInstaladorDialogos instalador(dialogos);
+        QVERIFY(QDir().mkpath(THistoricoSql::arquivoPadrao()));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Histórico de SQL não lido"));
+        TJanelaSql j(bases({"Alfa", "Gama"}));
+        QCOMPARE(j.texto()->toPlainText(), TForm2::sqlInicial);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Histórico de SQL não lido"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Histórico de SQL não gravado"));
+        j.executar(sqlUltimo, TForm2::agruparPorResultado);
+        QVERIFY(j.aguardar());
+        QCOMPARE(cabecalhosERodapes(*j.lista()), QStringList{"7.4.2|2"});
+        QVERIFY(QFileInfo(THistoricoSql::arquivoPadrao()).isDir());
     }
 
     // The window shows them so, in the user's locale.

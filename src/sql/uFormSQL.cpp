@@ -5,10 +5,12 @@
 #include "firebird/somenteLeitura.h"
 #include "platform/arquivoTexto.h"
 #include "platform/dialogos.h"
+#include "sql/copiaTabulada.h"
 #include "sql/execucaoSql.h"
 
 #include <QAction>
 #include <QBuffer>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
@@ -135,6 +137,15 @@ TForm2::TForm2(QWidget *AOwner)
     ZamListView1->ZamAgruparColumnClick = false;
     ZamListView1->ZamOrdenarColumnClick = false;
     ZamListView1->DesabilitarBusca = false;
+    // Rows are picked to be copied, with Shift and Ctrl as anywhere else.
+    ZamListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    mnCopiarLinhas = new QAction(QStringLiteral("Copiar"), ZamListView1);
+    mnCopiarLinhas->setObjectName(QStringLiteral("mnCopiarLinhas"));
+    mnCopiarLinhas->setShortcut(QKeySequence::Copy);
+    // Ctrl+C in the SQL box copies the text there.
+    mnCopiarLinhas->setShortcutContext(Qt::WidgetShortcut);
+    ZamListView1->addAction(mnCopiarLinhas);
+    ZamListView1->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     auto *baixo = new QWidget;
     auto *layoutBaixo = new QVBoxLayout(baixo);
@@ -173,6 +184,8 @@ TForm2::TForm2(QWidget *AOwner)
             [this]() { executarProtegido(this, [this]() { btnExportarClick(); }); });
     connect(btnRepetir, &QPushButton::clicked, this,
             [this]() { executarProtegido(this, [this]() { btnRepetirClick(); }); });
+    connect(mnCopiarLinhas, &QAction::triggered, this,
+            [this]() { executarProtegido(this, [this]() { mnCopiarLinhasClick(); }); });
     connect(mnHistorico, &QMenu::aboutToShow, this, &TForm2::preencherMenuHistorico);
     FRelogioProgresso.setInterval(250);
     connect(&FRelogioProgresso, &QTimer::timeout, this, &TForm2::mostrarProgresso);
@@ -290,6 +303,28 @@ void TForm2::btnExportarClick()
     gravador.adicionar(resultados);
     gravador.concluir();
     gravarBytes(*arquivo, buffer.data());
+}
+
+QString TForm2::textoParaCopiar() const
+{
+    QStringList cabecalho;
+    if (FPorBaseExecutado) {
+        cabecalho << QStringLiteral("base");
+        for (int c = 0; c < ZamListView1->columnCount(); ++c)
+            cabecalho << ZamListView1->column(c).Caption;
+    } else {
+        cabecalho << QStringLiteral("valor") << QStringLiteral("base");
+    }
+    const QItemSelectionModel *selecao = ZamListView1->selectionModel();
+    return copiaAgrupada(*ZamListView1, cabecalho, selecao->selectedRows(),
+                         selecao->currentIndex());
+}
+
+void TForm2::mnCopiarLinhasClick()
+{
+    const QString texto = textoParaCopiar();
+    if (!texto.isEmpty())
+        QGuiApplication::clipboard()->setText(texto);
 }
 
 void TForm2::preencherMenuHistorico()

@@ -12,6 +12,7 @@
 
 class QComboBox;
 class QFrame;
+class QAction;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
@@ -37,7 +38,8 @@ class TZamListView;
 //
 // The window opens with the last text this user ran (the sample text the first time);
 // Ctrl+Up and Ctrl+Down in the SQL box, or the "Histórico" drop-down, bring back the
-// earlier ones.
+// earlier ones. Ctrl+C on the list, or "Copiar" in its context menu, copies the selected
+// rows as tab-separated text, led by the database (or the value) of each.
 class TForm2 : public QDialog
 {
     Q_OBJECT
@@ -71,6 +73,12 @@ public:
     // "Repetir nas que falharam": the last text again, in the databases that failed or were
     // cancelled only; the other results stay.
     void btnRepetirClick();
+    // "Copiar" (Ctrl+C on the list): the selected rows, or every row when the current item is
+    // a group header, to the clipboard as tab-separated text with a header line: "base" and the
+    // result's fields by database, "valor" and "base" by result.
+    void mnCopiarLinhasClick();
+    // The text of the copy, without touching the clipboard.
+    QString textoParaCopiar() const;
     bool emExecucao() const { return FMotor.emExecucao(); }
     const THistoricoSql &historico() const { return FHistorico; }
 
@@ -124,6 +132,7 @@ private:
     QPushButton *btnRepetir = nullptr;
     QToolButton *btnHistorico = nullptr;
     QMenu *mnHistorico = nullptr;
+    QAction *mnCopiarLinhas = nullptr;
     QLabel *lblProgresso = nullptr;
     QComboBox *cbAgrupamento = nullptr;
     TZamListView *ZamListView1 = nullptr;

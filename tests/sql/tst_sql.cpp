@@ -9,9 +9,11 @@
 #include "support/dialogosRoteirizados.h"
 #include "support/firebirdTeste.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -1151,6 +1153,63 @@ private Q_SLOTS:
         QVERIFY(j.aguardar());
         QCOMPARE(cabecalhosERodapes(*j.lista()), QStringList{"7.4.2|2"});
         QVERIFY(QFileInfo(THistoricoSql::arquivoPadrao()).isDir());
+    }
+
+    // Ctrl+C on the list copies the selected rows, a group header the whole result, as
+    // tab-separated text led by the database; Ctrl+C in the SQL box still copies its text.
+    void copiar()
+    {
+        TDialogosRoteirizados dialogos;
+        TInstaladorDialogos instalador(dialogos);
+        TJanelaSql j(bases({"Alfa", "Gama"}));
+        QVERIFY(QTest::qWaitForWindowExposed(j.janela));
+        j.executar(QStringLiteral("select registro, 'São' || ascii_char(9) || 'João' as obs "
+                                  "from trabalhador order by registro"),
+                   TForm2::agruparPorBase);
+        QVERIFY(j.aguardar());
+        TZamListView *lista = j.lista();
+        QClipboard *areaDeTransferencia = QGuiApplication::clipboard();
+
+        auto *copiar = lista->findChild<QAction *>("mnCopiarLinhas");
+        QVERIFY(copiar);
+        QCOMPARE(copiar->text(), QStringLiteral("Copiar"));
+        QVERIFY(lista->actions().contains(copiar));
+        QCOMPARE(lista->contextMenuPolicy(), Qt::ActionsContextMenu);
+
+        lista->setFocus();
+        int gama = -1;
+        for (int i = 0; i < lista->count(); ++i) {
+            if (lista->groupById(lista->item(i).GroupID)->Header == u"Gama" &&
+                lista->item(i).Caption == u"3")
+                gama = i;
+        }
+        QVERIFY(gama >= 0);
+        QTest::mouseClick(lista->viewport(), Qt::LeftButton, {},
+                          lista->visualRect(lista->indiceDaLinha(gama)).center());
+        QTest::keyClick(lista, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(areaDeTransferencia->text(), QStringLiteral("base\tREGISTRO\tOBS\n"
+                                                             "Gama\t3\tSão João\n"));
+
+        // A group header: every row, group after group as the list shows them.
+        // A header takes the focus but no selection.
+        const QModelIndex cabecalho = lista->model()->index(0, 0);
+        QTest::mouseClick(lista->viewport(), Qt::LeftButton, {},
+                          lista->visualRect(cabecalho).center());
+        QCOMPARE(lista->linhaDoIndice(lista->selectionModel()->currentIndex()), -1);
+        QString esperado = QStringLiteral("base\tREGISTRO\tOBS\n");
+        for (const TGrupoVisto &v : gruposVistos(*lista)) {
+            for (const QStringList &celulas : v.celulas)
+                esperado += v.grupo.Header + u'\t' + celulas.at(0) + QStringLiteral("\tSão João\n");
+        }
+        QCOMPARE(esperado.count(u'\n'), 1 + 6);
+        copiar->trigger();
+        QCOMPARE(areaDeTransferencia->text(), esperado);
+
+        QPlainTextEdit *texto = j.texto();
+        texto->setFocus();
+        texto->selectAll();
+        QTest::keyClick(texto, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(areaDeTransferencia->text(), texto->toPlainText());
     }
 
     // The window shows them so, in the user's locale.

@@ -15,15 +15,24 @@
 
 namespace {
 
-// Standard buttons read as the user's system would show them ("Sim", "Não", "Cancelar").
+// Standard buttons read as the user's system would show them ("Sim", "Não", "Cancelar"):
+// Qt's own Portuguese translation, the copy installed with the program first
+// (PREFIX/share/zamdados/translations beside PREFIX/bin), else the system's.
 void carregarTraducao(QCoreApplication &app)
 {
     if (QLocale().language() != QLocale::Portuguese)
         return;
     auto *tradutor = new QTranslator(&app);
-    if (tradutor->load(QStringLiteral("qtbase_pt_BR"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(tradutor);
+    const QString pastas[] = {QCoreApplication::applicationDirPath() +
+                                  QStringLiteral("/../share/zamdados/translations"),
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
+    for (const QString &pasta : pastas) {
+        if (tradutor->load(QStringLiteral("qtbase_pt_BR"), pasta)) {
+            QCoreApplication::installTranslator(tradutor);
+            return;
+        }
+    }
+    delete tradutor;
 }
 
 // Whether the command line asks for the help text, which needs no display.

@@ -35,26 +35,30 @@ QString THistoricoSql::arquivoPadrao()
 THistoricoSql::THistoricoSql(QString arquivo)
     : FArquivo(std::move(arquivo))
 {
-    FTextos = ler();
+    const std::optional<QStringList> lidos = ler();
+    FTextos = lidos.value_or(QStringList());
+    FArquivoEmDia = lidos.has_value();
 }
 
-QStringList THistoricoSql::ler() const
+std::optional<QStringList> THistoricoSql::ler() const
 {
-    if (FArquivo.isEmpty() || !QFileInfo::exists(caminhoLocal(FArquivo)))
-        return {};
+    if (FArquivo.isEmpty())
+        return std::nullopt;
+    if (!QFileInfo::exists(caminhoLocal(FArquivo)))
+        return QStringList();
     QByteArray bytes;
     try {
         bytes = lerBytes(FArquivo);
     } catch (const EZamErro &erro) {
         qWarning().noquote() << "Histórico de SQL não lido:" << erro.mensagem();
-        return {};
+        return std::nullopt;
     }
     QJsonParseError problema;
     const QJsonDocument documento = QJsonDocument::fromJson(bytes, &problema);
     if (!documento.isArray()) {
         qWarning().noquote() << "Histórico de SQL não lido:" << FArquivo << "não é uma lista"
                              << problema.errorString();
-        return {};
+        return std::nullopt;
     }
     QStringList textos;
     for (const QJsonValue &valor : documento.array()) {
@@ -67,18 +71,20 @@ QStringList THistoricoSql::ler() const
     return textos;
 }
 
-void THistoricoSql::gravar() const
+bool THistoricoSql::gravar() const
 {
     if (FArquivo.isEmpty()) {
         qWarning() << "Histórico de SQL não gravado: o sistema não dá uma pasta para os dados "
                       "do usuário";
-        return;
+        return false;
     }
     try {
         QDir().mkpath(QFileInfo(caminhoLocal(FArquivo)).path());
         gravarBytes(FArquivo, emJson(FTextos));
+        return true;
     } catch (const EZamErro &erro) {
         qWarning().noquote() << "Histórico de SQL não gravado:" << erro.mensagem();
+        return false;
     }
 }
 
@@ -88,15 +94,17 @@ void THistoricoSql::registrar(const QString &texto)
     FRascunho.clear();
     if (emBranco(texto))
         return;
-    // Another window may have run texts since this one read the file.
-    if (QStringList doArquivo = ler(); !doArquivo.isEmpty())
-        FTextos = std::move(doArquivo);
+    // Another window may have run texts since this one read or wrote the file.
+    if (FArquivoEmDia) {
+        if (std::optional<QStringList> doArquivo = ler())
+            FTextos = std::move(*doArquivo);
+    }
     if (!FTextos.isEmpty() && FTextos.first() == texto)
         return;
     FTextos.prepend(texto);
     while (FTextos.size() > maximo)
         FTextos.removeLast();
-    gravar();
+    FArquivoEmDia = gravar();
 }
 
 std::optional<QString> THistoricoSql::anterior(const QString &textoAtual)

@@ -46,11 +46,16 @@ public:
     int posicao() const { return FPosicao; }
 
 private:
-    QStringList ler() const;
-    void gravar() const;
+    // Nothing when the file cannot be read; empty when there is none.
+    std::optional<QStringList> ler() const;
+    bool gravar() const;
 
     QString FArquivo;
     QStringList FTextos;
     int FPosicao = -1;
     QString FRascunho;
+    // Whether the file holds the list as this object last read or wrote it, so that what is
+    // read there before a write loses nothing: while it cannot be written, the list lives on
+    // in memory.
+    bool FArquivoEmDia = false;
 };

@@ -1147,7 +1147,6 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Histórico de SQL não lido"));
         TJanelaSql j(bases({"Alfa", "Gama"}));
         QCOMPARE(j.texto()->toPlainText(), TForm2::sqlInicial);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Histórico de SQL não lido"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Histórico de SQL não gravado"));
         j.executar(sqlUltimo, TForm2::agruparPorResultado);
         QVERIFY(j.aguardar());

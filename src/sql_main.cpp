@@ -92,7 +92,10 @@ TOpcoes lerOpcoes(const QStringList &argumentos)
         "Executa uma consulta SQL (só SELECT) em todas as bases do catálogo de uma pasta de "
         "dados e mostra os resultados.\n\n"
         "Saída: 0 quando todas as bases responderam, 1 quando alguma falhou ou foi cancelada, "
-        "2 para uso incorreto, catálogo ilegível ou texto recusado, 130 após Ctrl+C."));
+        "2 para uso incorreto, catálogo ilegível ou texto recusado, 130 após Ctrl+C.\n\n"
+        "ZamDados.Hosts.txt e zamcon.ini ficam na pasta do programa; quando o programa não pode "
+        "gravar nela (instalado em /usr, por exemplo), ficam na pasta dada pela variável de "
+        "ambiente ZAMDADOS_PASTA."));
     leitor.addHelpOption();
     leitor.addPositionalArgument(QStringLiteral("SQL"),
                                  QStringLiteral("O texto da consulta (ou use --arquivo)."));
@@ -292,7 +295,7 @@ int executar(const QStringList &argumentos)
 {
     const TOpcoes opcoes = lerOpcoes(argumentos);
     const std::vector<TZamDadosItemPtr> bases =
-        basesDoCatalogo(QCoreApplication::applicationDirPath(), opcoes);
+        basesDoCatalogo(pastaDeConfiguracao(QCoreApplication::applicationDirPath()), opcoes);
 
     QFile saidaPadrao;
     QSaveFile arquivo;

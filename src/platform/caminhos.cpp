@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStringList>
 #include <algorithm>
 
@@ -13,6 +14,21 @@ QString juntarCaminho(const QString &base, const QString &nome)
 {
     const QChar separador = base.contains(u'\\') ? u'\\' : u'/';
     return base + separador + nome;
+}
+
+QString pastaDeConfiguracao(const QString &pastaPrograma)
+{
+    // QFileInfo asks the system (access()), so a folder that is read-only for root too,
+    // immutable or on a read-only mount, counts as not writable.
+    if (QFileInfo(pastaPrograma).isWritable())
+        return pastaPrograma;
+    const QString nomeada = qEnvironmentVariable("ZAMDADOS_PASTA");
+    return nomeada.isEmpty() ? pastaPrograma : nomeada;
+}
+
+QString pastaDoUsuario()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
 bool temCaractereDeControle(const QString &texto)

@@ -14,6 +14,18 @@ QString juntarCaminho(const QString &base, const QString &nome);
 // a "/") makes the path one that is never found.
 QString caminhoLocal(const QString &caminho);
 
+// The folder of ZamDados.Hosts.txt and zamcon.ini. They stay beside the program, where the
+// main application keeps zamcon.ini too; a program installed where it may not write (under
+// /usr) finds them instead in the folder named by the environment variable ZAMDADOS_PASTA.
+// Without that variable the program's own folder is the answer all the same, and whatever
+// cannot be written there is reported when it is written.
+QString pastaDeConfiguracao(const QString &pastaPrograma);
+
+// The folder of this user's own files of the program (the platform's standard place for an
+// application's data, e.g. ~/.local/share/ZamDados on Linux, named after the application);
+// empty when the system gives none. The folder itself may not exist yet.
+QString pastaDoUsuario();
+
 // Whether a text holds a control character (codes below 32, and 127): no Windows name can
 // hold one, and a line break would split the line of a file that records the text.
 bool temCaractereDeControle(const QString &texto);

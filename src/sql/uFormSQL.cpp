@@ -5,18 +5,23 @@
 #include "firebird/somenteLeitura.h"
 #include "platform/arquivoTexto.h"
 #include "platform/dialogos.h"
+#include "sql/copiaTabulada.h"
 #include "sql/execucaoSql.h"
 
+#include <QAction>
 #include <QBuffer>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -78,7 +83,9 @@ TForm2::TForm2(QWidget *AOwner)
     fonteSql.setStyleHint(QFont::Monospace);
     fonteSql.setPixelSize(13);
     edtSQL->setFont(fonteSql);
-    edtSQL->setPlainText(sqlInicial);
+    // The last text run, or the sample the first time.
+    edtSQL->setPlainText(FHistorico.textos().value(0, sqlInicial));
+    edtSQL->installEventFilter(this);
 
     Panel1 = new QFrame;
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -105,7 +112,18 @@ TForm2::TForm2(QWidget *AOwner)
     btnRepetir->setGeometry(251, 8, 150, 25);
     btnRepetir->setAutoDefault(false);
     btnRepetir->setEnabled(false);
-    lblProgresso->setGeometry(409, 8, 265, 25);
+    btnHistorico = new QToolButton(Panel1);
+    btnHistorico->setObjectName(QStringLiteral("btnHistorico"));
+    btnHistorico->setText(QStringLiteral("Histórico"));
+    btnHistorico->setGeometry(407, 8, 75, 25);
+    btnHistorico->setPopupMode(QToolButton::InstantPopup);
+    mnHistorico = new QMenu(btnHistorico);
+    mnHistorico->setObjectName(QStringLiteral("mnHistorico"));
+    mnHistorico->setToolTipsVisible(true);
+    btnHistorico->setMenu(mnHistorico);
+    // Two lines when the summary does not fit on one.
+    lblProgresso->setGeometry(488, 3, 186, 35);
+    lblProgresso->setWordWrap(true);
     cbAgrupamento = new QComboBox(Panel1);
     cbAgrupamento->setObjectName(QStringLiteral("cbAgrupamento"));
     cbAgrupamento->addItems(
@@ -119,6 +137,15 @@ TForm2::TForm2(QWidget *AOwner)
     ZamListView1->ZamAgruparColumnClick = false;
     ZamListView1->ZamOrdenarColumnClick = false;
     ZamListView1->DesabilitarBusca = false;
+    // Rows are picked to be copied, with Shift and Ctrl as anywhere else.
+    ZamListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    mnCopiarLinhas = new QAction(QStringLiteral("Copiar"), ZamListView1);
+    mnCopiarLinhas->setObjectName(QStringLiteral("mnCopiarLinhas"));
+    mnCopiarLinhas->setShortcut(QKeySequence::Copy);
+    // Ctrl+C in the SQL box copies the text there.
+    mnCopiarLinhas->setShortcutContext(Qt::WidgetShortcut);
+    ZamListView1->addAction(mnCopiarLinhas);
+    ZamListView1->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     auto *baixo = new QWidget;
     auto *layoutBaixo = new QVBoxLayout(baixo);
@@ -157,6 +184,9 @@ TForm2::TForm2(QWidget *AOwner)
             [this]() { executarProtegido(this, [this]() { btnExportarClick(); }); });
     connect(btnRepetir, &QPushButton::clicked, this,
             [this]() { executarProtegido(this, [this]() { btnRepetirClick(); }); });
+    connect(mnCopiarLinhas, &QAction::triggered, this,
+            [this]() { executarProtegido(this, [this]() { mnCopiarLinhasClick(); }); });
+    connect(mnHistorico, &QMenu::aboutToShow, this, &TForm2::preencherMenuHistorico);
     FRelogioProgresso.setInterval(250);
     connect(&FRelogioProgresso, &QTimer::timeout, this, &TForm2::mostrarProgresso);
 }
@@ -182,6 +212,7 @@ void TForm2::btnExecutarSqlClick()
     const QString sql = edtSQL->toPlainText();
     // A text that may not run is refused here, before the list of the last run is cleared.
     textoSomenteLeitura(sql);
+    FHistorico.registrar(sql);
     FResultados.clear();
     FIndicesOriginais.clear();
     FSqlExecutado = sql;
@@ -272,6 +303,74 @@ void TForm2::btnExportarClick()
     gravador.adicionar(resultados);
     gravador.concluir();
     gravarBytes(*arquivo, buffer.data());
+}
+
+QString TForm2::textoParaCopiar() const
+{
+    QStringList cabecalho;
+    if (FPorBaseExecutado) {
+        cabecalho << QStringLiteral("base");
+        for (int c = 0; c < ZamListView1->columnCount(); ++c)
+            cabecalho << ZamListView1->column(c).Caption;
+    } else {
+        cabecalho << QStringLiteral("valor") << QStringLiteral("base");
+    }
+    const QItemSelectionModel *selecao = ZamListView1->selectionModel();
+    return copiaAgrupada(*ZamListView1, cabecalho, selecao->selectedRows(),
+                         selecao->currentIndex());
+}
+
+void TForm2::mnCopiarLinhasClick()
+{
+    const QString texto = textoParaCopiar();
+    if (!texto.isEmpty())
+        QGuiApplication::clipboard()->setText(texto);
+}
+
+void TForm2::preencherMenuHistorico()
+{
+    mnHistorico->clear();
+    const QStringList &textos = FHistorico.textos();
+    if (textos.isEmpty()) {
+        mnHistorico->addAction(QStringLiteral("(vazio)"))->setEnabled(false);
+        return;
+    }
+    for (int i = 0; i < textos.size(); ++i) {
+        // One line per text; the whole text shows as its tooltip.
+        QString linha = textos.at(i).simplified();
+        if (linha.size() > 80)
+            linha = linha.left(79) + u'…';
+        // A "&" would mark a shortcut letter.
+        linha.replace(u'&', QStringLiteral("&&"));
+        QAction *acao = mnHistorico->addAction(linha);
+        acao->setToolTip(textos.at(i));
+        connect(acao, &QAction::triggered, this,
+                [this, i]() { mostrarDoHistorico(FHistorico.escolher(i, edtSQL->toPlainText())); });
+    }
+}
+
+void TForm2::mostrarDoHistorico(const std::optional<QString> &texto)
+{
+    if (!texto)
+        return;
+    edtSQL->setPlainText(*texto);
+    edtSQL->moveCursor(QTextCursor::End);
+}
+
+bool TForm2::eventFilter(QObject *objeto, QEvent *evento)
+{
+    if (objeto == edtSQL && evento->type() == QEvent::KeyPress) {
+        const auto *tecla = static_cast<QKeyEvent *>(evento);
+        const Qt::KeyboardModifiers modificadores = tecla->modifiers() & ~Qt::KeypadModifier;
+        if (modificadores == Qt::ControlModifier &&
+            (tecla->key() == Qt::Key_Up || tecla->key() == Qt::Key_Down)) {
+            mostrarDoHistorico(tecla->key() == Qt::Key_Up
+                                   ? FHistorico.anterior(edtSQL->toPlainText())
+                                   : FHistorico.seguinte());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(objeto, evento);
 }
 
 void TForm2::btnCancelarClick()

@@ -2,6 +2,7 @@
 
 #include "catalog/uTZamDadosList.h"
 #include "execucao/motorExecucao.h"
+#include "sql/historicoSql.h"
 
 #include <QDialog>
 #include <QString>
@@ -11,10 +12,13 @@
 
 class QComboBox;
 class QFrame;
+class QAction;
 class QLabel;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
+class QToolButton;
 class TExecutaSqlsPorBase;
 class TExecutaSqlsPorResultado;
 class TZamListView;
@@ -31,6 +35,11 @@ class TZamListView;
 // so does closing the window. The bar shows "n de m bases", the failures and the time while
 // it runs, and the run's summary at its end. In by-database mode one box at the end lists
 // the databases that failed, each with its message.
+//
+// The window opens with the last text this user ran (the sample text the first time);
+// Ctrl+Up and Ctrl+Down in the SQL box, or the "Histórico" drop-down, bring back the
+// earlier ones. Ctrl+C on the list, or "Copiar" in its context menu, copies the selected
+// rows as tab-separated text, led by the database (or the value) of each.
 class TForm2 : public QDialog
 {
     Q_OBJECT
@@ -64,7 +73,14 @@ public:
     // "Repetir nas que falharam": the last text again, in the databases that failed or were
     // cancelled only; the other results stay.
     void btnRepetirClick();
+    // "Copiar" (Ctrl+C on the list): the selected rows, or every row when the current item is
+    // a group header, to the clipboard as tab-separated text with a header line: "base" and the
+    // result's fields by database, "valor" and "base" by result.
+    void mnCopiarLinhasClick();
+    // The text of the copy, without touching the clipboard.
+    QString textoParaCopiar() const;
     bool emExecucao() const { return FMotor.emExecucao(); }
+    const THistoricoSql &historico() const { return FHistorico; }
 
     // Databases of the current run not handed to the list yet.
     static int ThreadsAtivas();
@@ -75,6 +91,7 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *evento) override;
+    bool eventFilter(QObject *objeto, QEvent *evento) override;
     void done(int resultado) override;
 
 private:
@@ -89,6 +106,8 @@ private:
     void mostrarFalhas();
     // Empties the list and makes the presenter of the grouping in force.
     void recomecarLista();
+    void preencherMenuHistorico();
+    void mostrarDoHistorico(const std::optional<QString> &texto);
 
     std::vector<TZamDadosItemPtr> FPaths;
     std::unique_ptr<TSaida> FSaida;
@@ -102,6 +121,7 @@ private:
     // During a repetition: the position in FPaths of each database of the run.
     std::vector<int> FIndicesOriginais;
     QTimer FRelogioProgresso;
+    THistoricoSql FHistorico;
 
     QPlainTextEdit *edtSQL = nullptr;
     QSplitter *Splitter1 = nullptr;
@@ -110,6 +130,9 @@ private:
     QPushButton *btnCancelar = nullptr;
     QPushButton *btnExportar = nullptr;
     QPushButton *btnRepetir = nullptr;
+    QToolButton *btnHistorico = nullptr;
+    QMenu *mnHistorico = nullptr;
+    QAction *mnCopiarLinhas = nullptr;
     QLabel *lblProgresso = nullptr;
     QComboBox *cbAgrupamento = nullptr;
     TZamListView *ZamListView1 = nullptr;

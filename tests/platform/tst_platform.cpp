@@ -5,9 +5,11 @@
 #include "support/arquivosTeste.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
 #include <unistd.h>
 
 class TestPlatform : public QObject
@@ -37,6 +39,8 @@ private Q_SLOTS:
     void caminhoLocalNaoSobe();
     void nomePasta_data();
     void nomePasta();
+    void pastaDeConfiguracao_data();
+    void pastaDeConfiguracao();
 
 private:
     QTemporaryDir FPasta;
@@ -421,6 +425,42 @@ void TestPlatform::nomePasta()
 {
     QFETCH(QString, nome);
     QTEST(nomePastaValido(nome), "valido");
+}
+
+void TestPlatform::pastaDeConfiguracao_data()
+{
+    QTest::addColumn<bool>("somenteLeitura");
+    // Not set at all when null.
+    QTest::addColumn<QString>("variavel");
+    QTest::addColumn<bool>("daVariavel");
+
+    const QString outra = FPasta.filePath("configuracao");
+    QTest::newRow("writable, no variable") << false << QString() << false;
+    QTest::newRow("writable, variable set: still beside the program") << false << outra << false;
+    QTest::newRow("read-only, variable set") << true << outra << true;
+    QTest::newRow("read-only, no variable") << true << QString() << false;
+    QTest::newRow("read-only, empty variable") << true << QString("") << false;
+}
+
+void TestPlatform::pastaDeConfiguracao()
+{
+    QFETCH(bool, somenteLeitura);
+    QFETCH(QString, variavel);
+    QFETCH(bool, daVariavel);
+
+    const QString programa = FPasta.filePath(QTest::currentDataTag());
+    QVERIFY(QDir().mkpath(programa));
+    if (variavel.isNull())
+        qunsetenv("ZAMDADOS_PASTA");
+    else
+        qputenv("ZAMDADOS_PASTA", QFile::encodeName(variavel));
+    const auto fim = qScopeGuard([] { qunsetenv("ZAMDADOS_PASTA"); });
+    std::optional<TPastaSomenteLeitura> trava;
+    if (somenteLeitura) {
+        trava.emplace(programa);
+        QVERIFY(trava->ativa());
+    }
+    QCOMPARE(::pastaDeConfiguracao(programa), daVariavel ? variavel : programa);
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

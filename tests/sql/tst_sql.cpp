@@ -4,14 +4,19 @@
 #include "listaTeste.h"
 #include "platform/erros.h"
 #include "sql/execucaoSql.h"
+#include "sql/historicoSql.h"
 #include "sql/uFormSQL.h"
 #include "support/dialogosRoteirizados.h"
 #include "support/firebirdTeste.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLoggingCategory>
+#include <QMenu>
 #include <QMutex>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -20,6 +25,7 @@
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 #include <cmath>
 #include <functional>
@@ -252,6 +258,10 @@ class TstSql : public QObject
 private:
     TPastaDadosTeste FPasta;
     TPastaDadosTeste FPastaCem;
+    // The user's data folder of each test, so that no window finds a history of another test
+    // or of the user.
+    QTemporaryDir FDadosUsuario;
+    int FTeste = 0;
 
     TZamDadosItemPtr base(const QString &nome) const { return FPasta.registro(nome); }
     std::vector<TZamDadosItemPtr> bases(const QStringList &nomes) const
@@ -277,6 +287,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        QVERIFY(FDadosUsuario.isValid());
         ZAM_EXIGIR_FIREBIRD();
 
         std::vector<TBaseTeste> lista;
@@ -307,6 +318,12 @@ private Q_SLOTS:
             cemBases.push_back(b);
         }
         QCOMPARE(FPastaCem.criarBases(cemBases), QString());
+    }
+
+    void init()
+    {
+        qputenv("XDG_DATA_HOME",
+                QFile::encodeName(FDadosUsuario.filePath(QString::number(++FTeste))));
     }
 
     void cleanup()
@@ -1066,6 +1083,132 @@ private Q_SLOTS:
                               "select " + expressao + " from rdb$database");
         consulta.Open();
         QCOMPARE(textoDoCampo(consulta.campo(0), consulta.campoTexto(0), QLocale(local)), esperado);
+    }
+
+    // The texts run come back in the next window: the last one at opening, the earlier ones
+    // with Ctrl+Up and Ctrl+Down in the SQL box and from the drop-down.
+    void historicoNaJanela()
+    {
+        TDialogosRoteirizados dialogos;
+        TInstaladorDialogos instalador(dialogos);
+        const QString primeiro = QStringLiteral("select 'um' from rdb$database");
+        {
+            TJanelaSql j(bases({"Alfa"}));
+            QCOMPARE(j.texto()->toPlainText(), TForm2::sqlInicial);
+            j.executar(primeiro, TForm2::agruparPorResultado);
+            QVERIFY(j.aguardar());
+            // A text refused before anything runs is no text run.
+            j.texto()->setPlainText(QStringLiteral("select gen_id(gen_x, 1) from rdb$database"));
+            QTest::mouseClick(j.botao(), Qt::LeftButton);
+            QCOMPARE(dialogos.chamadas.size(), std::size_t(1));
+            j.executar(sqlUltimo, TForm2::agruparPorBase);
+            QVERIFY(j.aguardar());
+        }
+        TJanelaSql j(bases({"Alfa"}));
+        QVERIFY(QTest::qWaitForWindowExposed(j.janela));
+        QPlainTextEdit *texto = j.texto();
+        QCOMPARE(texto->toPlainText(), sqlUltimo);
+        QCOMPARE(j.janela->historico().textos(), QStringList({sqlUltimo, primeiro}));
+
+        texto->setFocus();
+        QTest::keyClick(texto, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(texto->toPlainText(), primeiro);
+        QTest::keyClick(texto, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(texto->toPlainText(), primeiro);
+        QTest::keyClick(texto, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(texto->toPlainText(), sqlUltimo);
+        // What was typed comes back at the end of the walk.
+        texto->setPlainText(QStringLiteral("select 'digitado'"));
+        QTest::keyClick(texto, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(texto->toPlainText(), sqlUltimo);
+        QTest::keyClick(texto, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(texto->toPlainText(), QStringLiteral("select 'digitado'"));
+
+        auto *botaoHistorico = j.janela->findChild<QToolButton *>("btnHistorico");
+        QVERIFY(botaoHistorico);
+        QCOMPARE(botaoHistorico->text(), QStringLiteral("Histórico"));
+        QMenu *menu = botaoHistorico->menu();
+        Q_EMIT menu->aboutToShow();
+        QStringList entradas;
+        for (const QAction *acao : menu->actions())
+            entradas << acao->text();
+        QCOMPARE(entradas, QStringList({sqlUltimo, QString(primeiro)}));
+        menu->actions().at(1)->trigger();
+        QCOMPARE(texto->toPlainText(), primeiro);
+    }
+
+    // A history file that cannot be used costs the history only: the window opens with the
+    // sample text and runs.
+    void historicoInutilizavelNaoBloqueia()
+    {
+        TDialogosRoteirizados dialogos;
+        TInstaladorDialogos instalador(dialogos);
+        QVERIFY(QDir().mkpath(THistoricoSql::arquivoPadrao()));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Histórico de SQL não lido"));
+        TJanelaSql j(bases({"Alfa", "Gama"}));
+        QCOMPARE(j.texto()->toPlainText(), TForm2::sqlInicial);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Histórico de SQL não gravado"));
+        j.executar(sqlUltimo, TForm2::agruparPorResultado);
+        QVERIFY(j.aguardar());
+        QCOMPARE(cabecalhosERodapes(*j.lista()), QStringList{"7.4.2|2"});
+        QVERIFY(QFileInfo(THistoricoSql::arquivoPadrao()).isDir());
+    }
+
+    // Ctrl+C on the list copies the selected rows, a group header the whole result, as
+    // tab-separated text led by the database; Ctrl+C in the SQL box still copies its text.
+    void copiar()
+    {
+        TDialogosRoteirizados dialogos;
+        TInstaladorDialogos instalador(dialogos);
+        TJanelaSql j(bases({"Alfa", "Gama"}));
+        QVERIFY(QTest::qWaitForWindowExposed(j.janela));
+        j.executar(QStringLiteral("select registro, 'São' || ascii_char(9) || 'João' as obs "
+                                  "from trabalhador order by registro"),
+                   TForm2::agruparPorBase);
+        QVERIFY(j.aguardar());
+        TZamListView *lista = j.lista();
+        QClipboard *areaDeTransferencia = QGuiApplication::clipboard();
+
+        auto *copiar = lista->findChild<QAction *>("mnCopiarLinhas");
+        QVERIFY(copiar);
+        QCOMPARE(copiar->text(), QStringLiteral("Copiar"));
+        QVERIFY(lista->actions().contains(copiar));
+        QCOMPARE(lista->contextMenuPolicy(), Qt::ActionsContextMenu);
+
+        lista->setFocus();
+        int gama = -1;
+        for (int i = 0; i < lista->count(); ++i) {
+            if (lista->groupById(lista->item(i).GroupID)->Header == u"Gama" &&
+                lista->item(i).Caption == u"3")
+                gama = i;
+        }
+        QVERIFY(gama >= 0);
+        QTest::mouseClick(lista->viewport(), Qt::LeftButton, {},
+                          lista->visualRect(lista->indiceDaLinha(gama)).center());
+        QTest::keyClick(lista, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(areaDeTransferencia->text(), QStringLiteral("base\tREGISTRO\tOBS\n"
+                                                             "Gama\t3\tSão João\n"));
+
+        // A group header: every row, group after group as the list shows them.
+        // A header takes the focus but no selection.
+        const QModelIndex cabecalho = lista->model()->index(0, 0);
+        QTest::mouseClick(lista->viewport(), Qt::LeftButton, {},
+                          lista->visualRect(cabecalho).center());
+        QCOMPARE(lista->linhaDoIndice(lista->selectionModel()->currentIndex()), -1);
+        QString esperado = QStringLiteral("base\tREGISTRO\tOBS\n");
+        for (const TGrupoVisto &v : gruposVistos(*lista)) {
+            for (const QStringList &celulas : v.celulas)
+                esperado += v.grupo.Header + u'\t' + celulas.at(0) + QStringLiteral("\tSão João\n");
+        }
+        QCOMPARE(esperado.count(u'\n'), 1 + 6);
+        copiar->trigger();
+        QCOMPARE(areaDeTransferencia->text(), esperado);
+
+        QPlainTextEdit *texto = j.texto();
+        texto->setFocus();
+        texto->selectAll();
+        QTest::keyClick(texto, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(areaDeTransferencia->text(), texto->toPlainText());
     }
 
     // The window shows them so, in the user's locale.

@@ -9,9 +9,11 @@
 #include "platform/caminhos.h"
 #include "platform/dialogos.h"
 #include "platform/erros.h"
+#include "sql/copiaTabulada.h"
 #include "sql/uFormSQL.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCollator>
 #include <QContextMenuEvent>
 #include <QFileInfo>
@@ -26,6 +28,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <numeric>
 
 TForm1 *Form1 = nullptr;
 
@@ -304,6 +307,23 @@ void TForm1::criarMenu()
     mnExecutarSQL = item("mnExecutarSQL", QStringLiteral("Executar SQL"), QString());
     mnAlterarPorta = item("mnAlterarPorta", QStringLiteral("Alterar Porta"), QString());
     btnOpcoes->setMenu(PopupMenu1);
+
+    // The list's own menu, on a right click only: the keyboard's context-menu keys open the
+    // Opções menu in this window.
+    PopupMenuLista = new QMenu(this);
+    PopupMenuLista->setObjectName(QStringLiteral("PopupMenuLista"));
+    mnCopiarLinha = PopupMenuLista->addAction(QStringLiteral("Copiar"));
+    mnCopiarLinha->setObjectName(QStringLiteral("mnCopiarLinha"));
+    mnCopiarLista = PopupMenuLista->addAction(QStringLiteral("Copiar todas as linhas"));
+    mnCopiarLista->setObjectName(QStringLiteral("mnCopiarLista"));
+    ZamListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ZamListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint &onde) {
+        mnCopiarLinha->setEnabled(ZamListView1->selectedIndex() >= 0);
+        mnCopiarLista->setEnabled(ZamListView1->count() > 0);
+        PopupMenuLista->popup(ZamListView1->viewport()->mapToGlobal(onde));
+    });
+    connect(mnCopiarLinha, &QAction::triggered, this, protegido(this, &TForm1::mnCopiarLinhaClick));
+    connect(mnCopiarLista, &QAction::triggered, this, protegido(this, &TForm1::mnCopiarListaClick));
 
     connect(mnExecutarSQL, &QAction::triggered, this, protegido(this, &TForm1::mnExecutarSQLClick));
     connect(mnTestarZamdef, &QAction::triggered, this, protegido(this, &TForm1::Button7Click));
@@ -1030,6 +1050,21 @@ void TForm1::Button7Click()
 }
 
 // ---- SQL in every database ----
+
+void TForm1::mnCopiarLinhaClick()
+{
+    const int linha = ZamListView1->selectedIndex();
+    if (linha >= 0)
+        QGuiApplication::clipboard()->setText(copiaDasLinhas(*ZamListView1, {linha}));
+}
+
+void TForm1::mnCopiarListaClick()
+{
+    std::vector<int> linhas(std::size_t(ZamListView1->count()));
+    std::iota(linhas.begin(), linhas.end(), 0);
+    if (!linhas.empty())
+        QGuiApplication::clipboard()->setText(copiaDasLinhas(*ZamListView1, linhas));
+}
 
 void TForm1::mnExecutarSQLClick()
 {

@@ -108,6 +108,11 @@ public Q_SLOTS:
     void mnRenomearPastasParaUFClick();
     void Button7Click();
     void mnExecutarSQLClick();
+    // The list's context menu (a right click; Ctrl+C and the Menu key belong to the Opções
+    // menu): the selected row, or every row shown, to the clipboard as tab-separated text
+    // under the column captions.
+    void mnCopiarLinhaClick();
+    void mnCopiarListaClick();
 
 protected:
     bool eventFilter(QObject *objeto, QEvent *evento) override;
@@ -190,6 +195,9 @@ private:
     QAction *mnColetarVersaoTabdef = nullptr;
     QAction *mnExecutarSQL = nullptr;
     QAction *mnAlterarPorta = nullptr;
+    QMenu *PopupMenuLista = nullptr;
+    QAction *mnCopiarLinha = nullptr;
+    QAction *mnCopiarLista = nullptr;
 };
 
 // The one main window of the program.

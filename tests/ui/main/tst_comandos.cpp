@@ -5,11 +5,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -47,6 +50,7 @@ private Q_SLOTS:
     void executarSqlComTodasAsBases();
     void atalhoComCaixaRodaUmaVez_data();
     void atalhoComCaixaRodaUmaVez();
+    void copiarLinhas();
 
 private:
     QString pastaBase(const QString &nome, const QString &pasta = "local") const
@@ -424,6 +428,79 @@ void TestComandos::atalhoComCaixaRodaUmaVez()
         QCOMPARE(copiasLocais("CLIENTE"), QStringList{"ZAM.FDB"});
     // The keys of a command never reach the filter box.
     QCOMPARE(filtroEdit()->text(), QString());
+}
+
+// A right click on the list offers the selected row, or every row shown, as tab-separated
+// text under the column captions; the keyboard's context-menu key still opens Opções.
+void TestComandos::copiarLinhas()
+{
+    criarBase("ALFA", 2048);
+    criarBase("BETA", 4096);
+    criarBase("GAMA");
+    abrir();
+    filtroEdit()->setText("A");
+    QCOMPARE(linhas(), QStringList({"ALFA", "BETA", "GAMA"}));
+    auto *menu = FForm->findChild<QMenu *>("PopupMenuLista");
+    QVERIFY(menu);
+    QAction *copiarLinha = acao("mnCopiarLinha");
+    QAction *copiarLista = acao("mnCopiarLista");
+    QCOMPARE(copiarLinha->text(), QStringLiteral("Copiar"));
+    QCOMPARE(copiarLista->text(), QStringLiteral("Copiar todas as linhas"));
+    const auto cliqueDireito = [this](int linha) {
+        QWidget *area = lista()->viewport();
+        const QPoint onde = lista()->visualRect(lista()->indiceDaLinha(linha)).center();
+        QContextMenuEvent evento(QContextMenuEvent::Mouse, onde, area->mapToGlobal(onde));
+        QApplication::sendEvent(area, &evento);
+    };
+    const auto linhaEsperada = [this](int linha) {
+        const TZamListItem &item = lista()->item(linha);
+        return QStringList({item.Caption, item.SubItems.value(0), item.SubItems.value(1),
+                            item.SubItems.value(2)})
+                   .join(u'\t') +
+               u'\n';
+    };
+    const QString cabecalho = QStringLiteral("Nome\tPorta\tData/Hora\tTamanho\n");
+
+    lista()->setSelectedIndex(-1);
+    cliqueDireito(1);
+    QTRY_VERIFY(menu->isVisible());
+    QVERIFY(!copiarLinha->isEnabled());
+    QVERIFY(copiarLista->isEnabled());
+    menu->hide();
+
+    lista()->setSelectedIndex(1);
+    cliqueDireito(1);
+    QTRY_VERIFY(menu->isVisible());
+    QVERIFY(copiarLinha->isEnabled());
+    QVERIFY(copiarLista->isEnabled());
+    copiarLinha->trigger();
+    menu->hide();
+    const QString beta = QGuiApplication::clipboard()->text();
+    QCOMPARE(beta, cabecalho + linhaEsperada(1));
+    QVERIFY(beta.startsWith(cabecalho + "BETA\t"));
+    QCOMPARE(beta.count(u'\t'), 6);
+
+    copiarLista->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             cabecalho + linhaEsperada(0) + linhaEsperada(1) + linhaEsperada(2));
+
+    // Only the rows the filter lets through.
+    filtroEdit()->setText("GA");
+    lista()->setSelectedIndex(0);
+    cliqueDireito(0);
+    QTRY_VERIFY(menu->isVisible());
+    copiarLista->trigger();
+    menu->hide();
+    QCOMPARE(QGuiApplication::clipboard()->text(), cabecalho + linhaEsperada(0));
+    QVERIFY(linhaEsperada(0).startsWith("GAMA\t"));
+
+    // From the keyboard the list's menu does not open.
+    lista()->setFocus();
+    const QPoint canto(1, 1);
+    QContextMenuEvent teclado(QContextMenuEvent::Keyboard, canto,
+                              lista()->viewport()->mapToGlobal(canto));
+    QApplication::sendEvent(lista()->viewport(), &teclado);
+    QVERIFY(!menu->isVisible());
 }
 
 QTEST_MAIN(TestComandos)

@@ -212,13 +212,14 @@ void TForm2::btnExecutarSqlClick()
     const QString sql = edtSQL->toPlainText();
     // A text that may not run is refused here, before the list of the last run is cleared.
     textoSomenteLeitura(sql);
-    FHistorico.registrar(sql);
     FResultados.clear();
     FIndicesOriginais.clear();
     FSqlExecutado = sql;
     FPorBaseExecutado = cbAgrupamento->currentIndex() == agruparPorBase;
     recomecarLista();
     iniciarExecucao(FPaths);
+    // Written while the first databases log in, not before they start.
+    FHistorico.registrar(sql);
 }
 
 void TForm2::recomecarLista()

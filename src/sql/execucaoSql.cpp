@@ -2,6 +2,7 @@
 
 #include "sql/gruposResultado.h"
 
+#include <algorithm>
 #include <utility>
 
 Q_LOGGING_CATEGORY(lcExecucaoSql, "zamdados.sql", QtInfoMsg)
@@ -119,9 +120,14 @@ void TExecutaSqlsPorBase::adicionar(std::vector<TResultadoBase> &lote)
 // ---------------------------------------------------------------------------------------------
 // TExecutaSqlsPorResultado
 
-TExecutaSqlsPorResultado::TExecutaSqlsPorResultado(TZamListView &lista)
+TExecutaSqlsPorResultado::TExecutaSqlsPorResultado(TZamListView &lista, int registrosPorFatia)
     : FLista(lista)
+    , FRegistrosPorFatia(std::max(1, registrosPorFatia))
 {
+    FProximaFatia.setSingleShot(true);
+    FProximaFatia.setInterval(0);
+    QObject::connect(&FProximaFatia, &QTimer::timeout, &FLista,
+                     [this]() { arquivar(FRegistrosPorFatia); });
 }
 
 TExecutaSqlsPorResultado::~TExecutaSqlsPorResultado() = default;
@@ -136,16 +142,56 @@ void TExecutaSqlsPorResultado::adicionar(std::vector<TResultadoBase> &lote)
     }
     if (!FGrupos)
         FGrupos = std::make_unique<TGruposResultado>(FLista);
-    TGruposResultado &grupos = *FGrupos;
     for (const TResultadoBase &resultado : lote) {
         qCDebug(lcExecucaoSql).noquote() << resultado.nome;
-        if (resultado.falhou()) {
-            grupos.AdicionarBase(resultado.nome, grupos.ObterGrupo(resultado.erro));
+        TTrabalho trabalho;
+        trabalho.nome = resultado.nome;
+        trabalho.erro = resultado.erro;
+        if (!resultado.falhou()) {
+            trabalho.valores.reserve(resultado.linhas.size());
+            for (const QStringList &valores : resultado.linhas)
+                trabalho.valores.push_back(valores.value(0));
+        }
+        FFila.push_back(std::move(trabalho));
+    }
+    arquivar(FRegistrosPorFatia);
+}
+
+void TExecutaSqlsPorResultado::concluir()
+{
+    FProximaFatia.stop();
+    if (!FFila.empty())
+        arquivar(-1);
+}
+
+void TExecutaSqlsPorResultado::arquivar(qint64 limite)
+{
+    TGruposResultado &grupos = *FGrupos;
+    qint64 feitos = 0;
+    while (!FFila.empty() && (limite < 0 || feitos < limite)) {
+        TTrabalho &trabalho = FFila.front();
+        if (!trabalho.erro.isEmpty()) {
+            grupos.AdicionarBase(trabalho.nome, grupos.ObterGrupo(trabalho.erro));
+            ++feitos;
+            FFila.pop_front();
             continue;
         }
-        for (const QStringList &valores : resultado.linhas)
-            grupos.AdicionarBase(resultado.nome, grupos.ObterGrupo(valores.value(0)));
+        while (trabalho.proximo < trabalho.valores.size() && (limite < 0 || feitos < limite)) {
+            grupos.AdicionarBase(trabalho.nome,
+                                 grupos.ObterGrupo(trabalho.valores[trabalho.proximo++]));
+            ++feitos;
+        }
+        if (trabalho.proximo == trabalho.valores.size())
+            FFila.pop_front();
     }
-    grupos.aplicar();
-    FLista.viewport()->update();
+    // Showing a step lays the whole list out again: between slices it is shown a few times a
+    // second only, and when the last slice is filed.
+    if (FFila.empty() || !FDesdeQueMostrou.isValid() ||
+        FDesdeQueMostrou.elapsed() >= intervaloMostrarMs) {
+        grupos.aplicar();
+        FLista.viewport()->update();
+        FDesdeQueMostrou.start();
+    }
+    if (!FFila.empty())
+        FProximaFatia.start();
 }

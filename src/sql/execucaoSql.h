@@ -3,10 +3,13 @@
 #include "controls/uTZamListView.h"
 #include "execucao/resultadoBase.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -50,17 +53,41 @@ private:
 // Z folded), its footer counting its rows, groups created collapsed and kept in order of
 // falling count; each row names a database whose result holds that value. A failed database
 // is filed under a group headed by the failure's message.
+//
+// A large batch is filed in slices of at most registrosPorFatia records, one per turn of the
+// event loop, so that the window keeps answering; while slices remain, the list is shown the
+// records filed at most every intervaloMostrarMs. concluir files and shows what is left.
 class TExecutaSqlsPorResultado
 {
 public:
-    explicit TExecutaSqlsPorResultado(TZamListView &lista);
+    static constexpr int fatiaPadrao = 16384;
+    static constexpr int intervaloMostrarMs = 250;
 
+    explicit TExecutaSqlsPorResultado(TZamListView &lista, int registrosPorFatia = fatiaPadrao);
     ~TExecutaSqlsPorResultado();
 
     void adicionar(std::vector<TResultadoBase> &lote);
+    // Files every record still waiting (the end of a run).
+    void concluir();
+    bool pendente() const { return !FFila.empty(); }
 
 private:
+    // A database's records still to file: its name and the values, or its failure.
+    struct TTrabalho
+    {
+        QString nome;
+        QString erro;
+        std::vector<QString> valores;
+        std::size_t proximo = 0;
+    };
+    // Files up to limite records (all when negative) and shows them.
+    void arquivar(qint64 limite);
+
     TZamListView &FLista;
+    int FRegistrosPorFatia;
     // Made at the first answer and kept for the run: the list's groups are known once.
     std::unique_ptr<TGruposResultado> FGrupos;
+    std::deque<TTrabalho> FFila;
+    QTimer FProximaFatia;
+    QElapsedTimer FDesdeQueMostrou;
 };

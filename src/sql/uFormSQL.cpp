@@ -424,6 +424,9 @@ void TForm2::aoConcluirBases(std::vector<TResultadoBase> &lote)
 
 void TForm2::aoConcluirExecucao(const TResumoExecucao &resumo)
 {
+    // The list is whole when the run says it has ended.
+    if (FPorResultado)
+        executarProtegido(this, [this]() { FPorResultado->concluir(); });
     threadsAtivas = 0;
     FRelogioProgresso.stop();
     habilitarBotoes();

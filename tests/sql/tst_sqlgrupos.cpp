@@ -124,6 +124,52 @@ private Q_SLOTS:
         QCOMPARE(diferencaDoModelo(lista), QString());
     }
 
+    // A large batch is filed a slice per turn of the event loop, and comes out as filed at
+    // once; concluir files the rest at once.
+    void porResultadoEmFatias_data()
+    {
+        QTest::addColumn<bool>("concluirLogo");
+        QTest::newRow("slices run by the event loop") << false;
+        QTest::newRow("the rest filed by concluir") << true;
+    }
+    void porResultadoEmFatias()
+    {
+        QFETCH(bool, concluirLogo);
+        const auto host = std::make_shared<TZamDadosHost>();
+        host->Setcompartilhamento(QStringLiteral("/srv/zam"));
+        std::vector<TResultadoBase> lote;
+        for (int b = 0; b < 5; ++b) {
+            TResultadoBase r;
+            r.indice = b;
+            r.registro = std::make_shared<TZamDadosItem>(host);
+            r.nome = QStringLiteral("base %1").arg(b);
+            r.campos = {QStringLiteral("V")};
+            for (int v = 0; v <= b; ++v)
+                r.linhas.push_back({QStringLiteral("v%1").arg(v % 3)});
+            if (b == 2)
+                r.erro = QStringLiteral("sem servidor");
+            lote.push_back(std::move(r));
+        }
+        std::vector<TResultadoBase> copia = lote;
+
+        TZamListView inteira;
+        inteira.setGroupView(true);
+        TExecutaSqlsPorResultado(inteira).adicionar(copia);
+
+        TZamListView emFatias;
+        emFatias.setGroupView(true);
+        TExecutaSqlsPorResultado porResultado(emFatias, 4);
+        porResultado.adicionar(lote);
+        QCOMPARE(emFatias.count(), 4);
+        QVERIFY(porResultado.pendente());
+        if (concluirLogo)
+            porResultado.concluir();
+        QTRY_VERIFY(!porResultado.pendente());
+        QCOMPARE(emFatias.count(), inteira.count());
+        QCOMPARE(cabecalhosERodapes(emFatias), cabecalhosERodapes(inteira));
+        QCOMPARE(diferencaDoModelo(emFatias), QString());
+    }
+
     void obterGrupo_data()
     {
         QTest::addColumn<QStringList>("inicial");

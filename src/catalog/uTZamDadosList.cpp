@@ -56,7 +56,7 @@ void TZamDadosHost::Setcompartilhamento(const QString &value)
 
 bool TZamDadosHost::ehLocal() const
 {
-    return minusculasAsc(FNome) == u"localhost";
+    return minusculasAZ(FNome) == u"localhost";
 }
 
 TZamDadosHostPtr TZamDadosHost::avulso(const QString &compartilhamento)
@@ -139,8 +139,8 @@ QString TZamDadosItem::GetstringConnection() const
 int TZamDadosHostComparer::Compare(const TZamDadosHost &left, const TZamDadosHost &right)
 {
     // QString's comparison is by UTF-16 code, a prefix before the longer text.
-    const int ordem = QString::compare(minusculasAsc(left.compartilhamento()),
-                                       minusculasAsc(right.compartilhamento()), Qt::CaseSensitive);
+    const int ordem = QString::compare(minusculasAZ(left.compartilhamento()),
+                                       minusculasAZ(right.compartilhamento()), Qt::CaseSensitive);
     if (ordem == 0)
         return 0;
     return ordem > 0 ? -1 : 1;

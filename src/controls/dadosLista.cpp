@@ -8,22 +8,6 @@
 // ---------------------------------------------------------------------------------------------
 // Text helpers
 
-QString minusculasAZ(const QString &texto)
-{
-    // A text without those letters is given back as it is, sharing its characters: a list
-    // of many values keeps one copy of each.
-    const auto ehMaiuscula = [](QChar c) { return c.unicode() >= u'A' && c.unicode() <= u'Z'; };
-    const auto primeira = std::find_if(texto.cbegin(), texto.cend(), ehMaiuscula);
-    if (primeira == texto.cend())
-        return texto;
-    QString resultado = texto;
-    for (auto c = resultado.begin() + (primeira - texto.cbegin()); c != resultado.end(); ++c) {
-        if (ehMaiuscula(*c))
-            *c = QChar(char16_t(c->unicode() + (u'a' - u'A')));
-    }
-    return resultado;
-}
-
 QString aparar(const QString &texto)
 {
     qsizetype inicio = 0;

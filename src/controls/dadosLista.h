@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/textoAsc.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -64,8 +66,6 @@ private:
     QByteArray FUtf8;
 };
 
-// Only the letters A to Z become a to z; every other character stays as it is.
-QString minusculasAZ(const QString &texto);
 // Drops the leading and trailing characters of code 32 or less.
 QString aparar(const QString &texto);
 

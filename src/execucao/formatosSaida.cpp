@@ -85,7 +85,7 @@ void TGravadorResultados::adicionar(std::vector<TResultadoBase> &lote)
             for (const QStringList &linha : resultado.linhas)
                 valores << linha.value(0);
             for (const QString &valor : valores) {
-                const QString chave = minusculasAsc(valor);
+                const QString chave = minusculasAZ(valor);
                 auto achado = FPorValor.constFind(chave);
                 if (achado == FPorValor.cend()) {
                     achado = FPorValor.insert(chave, FGrupos.size());

@@ -60,8 +60,8 @@ std::optional<QString> TRenomearPastasParaUF::sufixoPara(const QString &nome, co
         uf.chop(1);
     if (uf.isEmpty())
         return std::nullopt;
-    const QString codigo = maiusculasAsc(uf);
-    const QString fim = maiusculasAsc(nome.right(3));
+    const QString codigo = maiusculasAZ(uf);
+    const QString fim = maiusculasAZ(nome.right(3));
     if (fim == u'_' + codigo || fim == u'-' + codigo)
         return std::nullopt;
     // What the database holds becomes part of a path: it must stay a plain name.

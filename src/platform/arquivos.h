@@ -27,12 +27,3 @@ void renomearSemSobrescrever(const QString &origem, const QString &destino);
 // The dialog is a QProgressDialog named "progressoCopia", a child of pai (top-level without
 // one), and exists for the whole copy.
 bool copiarComProgresso(QWidget *pai, const QString &origem, const QString &destino);
-
-#ifndef Q_OS_WIN
-namespace detalhe {
-// What renomearSemSobrescrever does on a file system that has no rename that refuses to
-// replace (network shares): a hard link and removal of the old name for a file, a check and
-// rename for a folder. Takes local paths. Public so that tests can reach it on any file system.
-void renomearSemRenameAtomico(const QString &origemLocal, const QString &destinoLocal);
-} // namespace detalhe
-#endif

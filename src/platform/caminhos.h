@@ -7,6 +7,7 @@
 QString juntarCaminho(const QString &base, const QString &nome);
 
 // Turns the program's path text into a path of the local file system.
+// On Windows the path text is the path itself.
 // On Linux a network share \\SERVER\SHARE\rest is found under $ZAMDADOS_SMB/SERVER/SHARE
 // when that variable names a folder, else under the desktop's SMB mounts; a drive-letter
 // path names nothing and is never found. A ".." never climbs above the share or the drive,

@@ -2,23 +2,43 @@
 
 #include <QString>
 
+#include <algorithm>
+
 // Letter case turned round for the letters A to Z only; every other character, accented
 // letters included, keeps its code. Used where names are compared the way the files that
-// hold them were meant to be read on every machine.
-inline QString minusculasAsc(QString texto)
+// hold them were meant to be read on every machine, and where the list compares and groups
+// its cells.
+//
+// A text without a letter to change is given back as it is, sharing its characters: a list
+// of many values keeps one copy of each.
+
+namespace detalhe {
+
+template <char16_t primeira, char16_t ultima, int passo>
+QString trocarCaixaAsc(const QString &texto)
 {
-    for (QChar &c : texto) {
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + (u'a' - u'A'));
+    const auto troca = [](QChar c) { return c.unicode() >= primeira && c.unicode() <= ultima; };
+    const auto achada = std::find_if(texto.cbegin(), texto.cend(), troca);
+    if (achada == texto.cend())
+        return texto;
+    QString resultado = texto;
+    for (auto c = resultado.begin() + (achada - texto.cbegin()); c != resultado.end(); ++c) {
+        if (troca(*c))
+            *c = QChar(char16_t(c->unicode() + passo));
     }
-    return texto;
+    return resultado;
 }
 
-inline QString maiusculasAsc(QString texto)
+} // namespace detalhe
+
+// Only the letters A to Z become a to z.
+inline QString minusculasAZ(const QString &texto)
 {
-    for (QChar &c : texto) {
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - (u'a' - u'A'));
-    }
-    return texto;
+    return detalhe::trocarCaixaAsc<u'A', u'Z', u'a' - u'A'>(texto);
+}
+
+// Only the letters a to z become A to Z.
+inline QString maiusculasAZ(const QString &texto)
+{
+    return detalhe::trocarCaixaAsc<u'a', u'z', u'A' - u'a'>(texto);
 }

@@ -180,8 +180,6 @@ class TestControls : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void minusculas_data();
-    void minusculas();
     void aparado_data();
     void aparado();
     void alturaDaBarra_data();
@@ -251,24 +249,6 @@ private Q_SLOTS:
 };
 
 // --- text helpers ----------------------------------------------------------------------------
-
-void TestControls::minusculas_data()
-{
-    QTest::addColumn<QString>("texto");
-    QTest::addColumn<QString>("esperado");
-    QTest::newRow("A a Z") << "AZaz09"
-                           << "azaz09";
-    QTest::newRow("acentuadas ficam") << QString::fromUtf8("JOSÉ Ç") << QString::fromUtf8("josÉ Ç");
-    QTest::newRow("vizinhos de A e Z") << "@[`{"
-                                       << "@[`{";
-}
-
-void TestControls::minusculas()
-{
-    QFETCH(QString, texto);
-    QFETCH(QString, esperado);
-    QCOMPARE(minusculasAZ(texto), esperado);
-}
 
 void TestControls::aparado_data()
 {

@@ -2,6 +2,7 @@
 #include "platform/caminhos.h"
 #include "platform/erros.h"
 #include "platform/gerenciadorArquivos.h"
+#include "platform/linux/arquivos.h"
 #include "support/arquivosTeste.h"
 #include "support/dialogosRoteirizados.h"
 

@@ -2,6 +2,7 @@
 #include "platform/caminhos.h"
 #include "platform/erros.h"
 #include "platform/ini.h"
+#include "platform/textoAsc.h"
 #include "support/arquivosTeste.h"
 
 #include <QDir>
@@ -41,6 +42,8 @@ private Q_SLOTS:
     void nomePasta();
     void pastaDeConfiguracao_data();
     void pastaDeConfiguracao();
+    void caixaAZ_data();
+    void caixaAZ();
 
 private:
     QTemporaryDir FPasta;
@@ -461,6 +464,44 @@ void TestPlatform::pastaDeConfiguracao()
         QVERIFY(trava->ativa());
     }
     QCOMPARE(::pastaDeConfiguracao(programa), daVariavel ? variavel : programa);
+}
+
+void TestPlatform::caixaAZ_data()
+{
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<QString>("minusculas");
+    QTest::addColumn<QString>("maiusculas");
+    QTest::newRow("A a Z") << "AZaz09"
+                           << "azaz09"
+                           << "AZAZ09";
+    QTest::newRow("acentuadas ficam")
+        << QString::fromUtf8("JOSÉ Ç é") << QString::fromUtf8("josÉ Ç é")
+        << QString::fromUtf8("JOSÉ Ç é");
+    QTest::newRow("vizinhos de A, Z, a e z") << "@[`{"
+                                             << "@[`{"
+                                             << "@[`{";
+    QTest::newRow("so a ultima muda") << "abc1Z"
+                                      << "abc1z"
+                                      << "ABC1Z";
+    QTest::newRow("vazio") << ""
+                           << ""
+                           << "";
+}
+
+void TestPlatform::caixaAZ()
+{
+    QFETCH(QString, texto);
+    QFETCH(QString, minusculas);
+    QFETCH(QString, maiusculas);
+    const QString original = texto;
+    const QString dobrado = minusculasAZ(texto);
+    const QString erguido = maiusculasAZ(texto);
+    QCOMPARE(dobrado, minusculas);
+    QCOMPARE(erguido, maiusculas);
+    QCOMPARE(texto, original);
+    // A text that stays the same is the same text: no copy of its characters is made.
+    QCOMPARE(dobrado.constData() == texto.constData(), texto == minusculas);
+    QCOMPARE(erguido.constData() == texto.constData(), texto == maiusculas);
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

@@ -2,11 +2,6 @@
 
 #include <QByteArray>
 
-#ifdef Q_OS_WIN
-// There FindWindowW(nullptr, titulo) answers the same question.
-#error "existeJanela has no Windows implementation yet"
-#else
-
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -173,5 +168,3 @@ bool existeJanela(const QString &titulo)
     }
     return false;
 }
-
-#endif

@@ -11,15 +11,6 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-#ifdef Q_OS_WIN
-// There the shell opens the file itself (ShellExecuteExW with SW_SHOWNORMAL) and the text of
-// GetLastError becomes the message.
-#error "executarPrograma has no Windows implementation yet"
-// encerrarProcessos: CreateToolhelp32Snapshot with Process32FirstW/NextW for the executable
-// names (QueryFullProcessImageNameW for a name with a folder part), then OpenProcess with
-// PROCESS_TERMINATE and TerminateProcess(processo, 0).
-#else
-
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -376,5 +367,3 @@ bool encerrarProcessos(const QString &nomeExecutavel)
         algum = algum || (alvo.sinalizado() && !alvo.vivo());
     return algum;
 }
-
-#endif

@@ -3,9 +3,6 @@
 #include <QDeadlineTimer>
 #include <QtGlobal>
 
-#ifdef Q_OS_WIN
-#error "conexaoTcp.cpp: the Windows version is yet to be written"
-#else
 #include <cerrno>
 #include <fcntl.h>
 #include <netdb.h>
@@ -77,4 +74,3 @@ TRespostaTcp testarConexaoTcp(const QString &host, quint16 porta, int prazoMs,
     ::freeaddrinfo(enderecos);
     return resposta;
 }
-#endif

@@ -6,9 +6,6 @@
 #include <atomic>
 #include <mutex>
 
-#ifdef Q_OS_WIN
-#error "ambienteC.cpp: the Windows version is yet to be written"
-#else
 #include <cerrno>
 #include <clocale>
 #include <csignal>
@@ -85,4 +82,3 @@ void reforcarEncerramentoPorSinal()
     reforcar(SIGINT);
     reforcar(SIGTERM);
 }
-#endif

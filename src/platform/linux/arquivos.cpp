@@ -1,4 +1,5 @@
 #include "platform/arquivos.h"
+#include "platform/linux/arquivos.h"
 
 #include "platform/caminhos.h"
 #include "platform/dialogos.h"
@@ -10,12 +11,6 @@
 #include <QRandomGenerator>
 
 #include <functional>
-
-#ifdef Q_OS_WIN
-// There: CopyFileW(origem, destino, TRUE), MoveFileW (which never replaces), and the shell's
-// SHFileOperationW(FO_COPY) owned by pai for the copy with progress.
-#error "the file operations have no Windows implementation yet"
-#else
 
 #include <algorithm>
 #include <cerrno>
@@ -291,5 +286,3 @@ bool copiarComProgresso(QWidget *pai, const QString &origem, const QString &dest
         return false;
     }
 }
-
-#endif

@@ -87,6 +87,16 @@ void TMotorExecucao::TEstado::trabalhar(const QString &servidor)
                 break;
             indice = fila.front();
             fila.pop_front();
+            // Reported under the same lock as taken, so that the databases are reported
+            // started in the order they leave the queue.
+            if (!cancelada) {
+                TResultadoBase iniciada;
+                iniciada.indice = indice;
+                iniciada.registro = bases[std::size_t(indice)].registro;
+                iniciada.nome = bases[std::size_t(indice)].nome;
+                iniciadas.push_back(std::move(iniciada));
+                pedirEntrega();
+            }
         }
         TResultadoBase resultado = executar(indice);
         std::lock_guard trava(mutex);
@@ -110,12 +120,6 @@ TResultadoBase TMotorExecucao::TEstado::executar(int indice)
         resultado.cancelada = true;
         return resultado;
     }
-    {
-        std::lock_guard trava(mutex);
-        iniciadas.push_back(resultado);
-        pedirEntrega();
-    }
-
     QElapsedTimer relogio;
     relogio.start();
     TConsultaZam consulta(base.stringConnection, sql);

@@ -153,6 +153,11 @@ TForm2::TForm2(QWidget *AOwner)
     layoutBaixo->setSpacing(0);
     layoutBaixo->addWidget(comMargens(Panel1, 3));
     layoutBaixo->addWidget(comMargens(ZamListView1, 3), 1);
+    lblResumo = new QLabel;
+    lblResumo->setObjectName(QStringLiteral("lblResumo"));
+    lblResumo->setTextFormat(Qt::PlainText);
+    lblResumo->hide();
+    layoutBaixo->addWidget(comMargens(lblResumo, 3));
 
     Splitter1 = new QSplitter(Qt::Vertical);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
@@ -238,6 +243,7 @@ void TForm2::recomecarLista()
 
 void TForm2::iniciarExecucao(const std::vector<TZamDadosItemPtr> &bases)
 {
+    lblResumo->hide();
     FMotor.iniciar(bases, FSqlExecutado, lerComoTexto(QLocale(), !FPorBaseExecutado));
     threadsAtivas = int(bases.size());
     habilitarBotoes();
@@ -431,6 +437,8 @@ void TForm2::aoConcluirExecucao(const TResumoExecucao &resumo)
     FRelogioProgresso.stop();
     habilitarBotoes();
     lblProgresso->setText(resumo.texto());
+    lblResumo->setText(resumo.texto());
+    lblResumo->show();
     // A window closed during its run has nobody left to tell.
     if (FPorBase && isVisible())
         mostrarFalhas();

@@ -134,6 +134,8 @@ private:
     QMenu *mnHistorico = nullptr;
     QAction *mnCopiarLinhas = nullptr;
     QLabel *lblProgresso = nullptr;
+    // The summary of the last run, under the list.
+    QLabel *lblResumo = nullptr;
     QComboBox *cbAgrupamento = nullptr;
     TZamListView *ZamListView1 = nullptr;
 };

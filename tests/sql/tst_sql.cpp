@@ -775,6 +775,10 @@ private Q_SLOTS:
         QVERIFY2(
             progresso->text().startsWith(QStringLiteral("40 bases · 0 com resultado · 40 falhas")),
             qPrintable(progresso->text()));
+        // The run's summary also stands under the list.
+        auto *resumo = j.janela->findChild<QLabel *>("lblResumo");
+        QVERIFY(resumo && resumo->isVisible());
+        QCOMPARE(resumo->text(), progresso->text());
         if (agrupar == TForm2::agruparPorResultado) {
             QCOMPARE(cabecalhosERodapes(*j.lista()), QStringList({"Cancelado|40"}));
         } else {

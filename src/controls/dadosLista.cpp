@@ -2,6 +2,7 @@
 
 #include <QCollator>
 #include <QDate>
+#include <QScopeGuard>
 #include <algorithm>
 #include <utility>
 
@@ -34,22 +35,6 @@ bool ehDigito(QChar c)
 {
     return c.unicode() >= u'0' && c.unicode() <= u'9';
 }
-
-// Runs an action when the scope ends, also by an exception.
-template <typename F> class TAoSair
-{
-public:
-    explicit TAoSair(F acao)
-        : FAcao(std::move(acao))
-    {
-    }
-    ~TAoSair() { FAcao(); }
-    TAoSair(const TAoSair &) = delete;
-    TAoSair &operator=(const TAoSair &) = delete;
-
-private:
-    F FAcao;
-};
 
 struct TParOrdenacao
 {
@@ -635,17 +620,15 @@ void TZamListaDados::moveGroup(int from, int to)
 
 void TZamListaDados::clearGroups()
 {
-    if (!FGroupView || FNivelReset > 0) {
-        FGrupos.clear();
-        FChavesGrupo.clear();
-        reindexarGrupos();
-        return;
-    }
-    abrirRecomposicao();
+    // Out of group view no group shows, so nothing changes on screen.
+    const bool recompor = FGroupView && FNivelReset == 0;
+    if (recompor)
+        abrirRecomposicao();
     FGrupos.clear();
     FChavesGrupo.clear();
     reindexarGrupos();
-    fecharRecomposicao();
+    if (recompor)
+        fecharRecomposicao();
 }
 
 void TZamListaDados::setGroupView(bool on)
@@ -707,7 +690,7 @@ void TZamListaDados::Filtrar(const QString &Value)
     prepararFiltro(coluna);
 
     abrirRecomposicao();
-    const TAoSair fechar([this] { fecharRecomposicao(); });
+    const auto fechar = qScopeGuard([this] { fecharRecomposicao(); });
     FItens.clear();
     if (aparar(Value).isEmpty()) {
         FItens.reserve(FCacheFiltro.size());
@@ -810,7 +793,7 @@ void TZamListaDados::Agrupar(int Column, const TZamListViewCreateGroup &criarGru
         return;
     FUltimaColunaAgrupada = Column;
     abrirRecomposicao();
-    const TAoSair fechar([this] { fecharRecomposicao(); });
+    const auto fechar = qScopeGuard([this] { fecharRecomposicao(); });
 
     // What FindGrupo would answer, without walking the groups for every new text: the first
     // group for each header.

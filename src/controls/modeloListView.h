@@ -49,12 +49,12 @@ public:
     // Called after a check box of a row was changed through the view.
     std::function<void(int row)> OnMarcada;
 
+private:
     // The text as a cell shows it: on one line.
     static QString emUmaLinha(const QString &texto);
     // The header line of a shown group: its header, subtitle and footer.
     QString textoDoGrupo(int posicao) const;
 
-private:
     void antesDeRecompor() override;
     void depoisDeRecompor() override;
     void antesDeInserirLinhas(int pai, int primeira, int ultima) override;

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <utility>
 
 // ---------------------------------------------------------------------------------------------
@@ -53,22 +54,6 @@ bool encerraBusca(int tecla)
         return false;
     }
 }
-
-// Runs an action when the scope ends, also by an exception.
-template <typename F> class TAoSair
-{
-public:
-    explicit TAoSair(F acao)
-        : FAcao(std::move(acao))
-    {
-    }
-    ~TAoSair() { FAcao(); }
-    TAoSair(const TAoSair &) = delete;
-    TAoSair &operator=(const TAoSair &) = delete;
-
-private:
-    F FAcao;
-};
 
 // Selecting from code neither scrolls nor opens a collapsed group; scrollToItem does that.
 class TSemRolagem
@@ -588,7 +573,7 @@ void TZamListView::EndUpdateZam()
 int TZamListView::Filtrar(const QString &Value)
 {
     dados().abrirRecomposicao();
-    const TAoSair fechar([this] { dados().fecharRecomposicao(); });
+    const auto fechar = qScopeGuard([this] { dados().fecharRecomposicao(); });
     // The rows shown are new rows: nothing stays selected.
     FSelecaoNoReset = FAtualNoReset = -1;
     dados().Filtrar(Value);
@@ -602,10 +587,10 @@ void TZamListView::Ordenar(int Column)
     if (Column < 0)
         return;
     suspenderDesenho();
-    const TAoSair retomar([this] { retomarDesenho(); });
+    const auto retomar = qScopeGuard([this] { retomarDesenho(); });
     std::vector<TZamListItem> linhas = dados().linhasOrdenadas(Column);
     dados().abrirRecomposicao();
-    const TAoSair fechar([this] { dados().fecharRecomposicao(); });
+    const auto fechar = qScopeGuard([this] { dados().fecharRecomposicao(); });
     FSelecaoNoReset = FAtualNoReset = -1;
     dados().trocarLinhas(std::move(linhas));
 }
@@ -615,7 +600,7 @@ void TZamListView::Agrupar(int Column)
     if (Column < 0)
         return;
     suspenderDesenho();
-    const TAoSair retomar([this] { retomarDesenho(); });
+    const auto retomar = qScopeGuard([this] { retomarDesenho(); });
     dados().Agrupar(Column, OnZamAgruparCreateGroup);
 }
 
@@ -628,7 +613,7 @@ void TZamListView::ZamColumnClick(int Coluna)
             dados().abrirRecomposicao();
             dados().setGroupView(false);
         }
-        const TAoSair fechar([this, sairDosGrupos] {
+        const auto fechar = qScopeGuard([this, sairDosGrupos] {
             if (sairDosGrupos)
                 dados().fecharRecomposicao();
         });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/buscaDigitada.h"
 #include "controls/dadosLista.h"
 
 #include <QLabel>
@@ -11,7 +12,6 @@
 
 class TZamListView;
 class TZamListModel;
-class TBuscaDigitada;
 
 // The saved width and auto-size flag of one column.
 class TZamColParam
@@ -27,10 +27,6 @@ public:
 };
 
 using TZamColParamArray = std::vector<TZamColParam>;
-
-// Height of the search bar for a bold line height h: h + h/2, halves rounded to the even
-// neighbour (13 gives 19, 15 gives 23).
-int alturaBarraBusca(int alturaLinha);
 
 // Report-style list: rows under columns, optionally under collapsible group headers. Rows,
 // columns and groups are plain data held here; a private model shows them. Row indices are

@@ -5,6 +5,7 @@
 #include "platform/erros.h"
 #include "platform/textoAsc.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -59,13 +60,29 @@ bool TZamDadosHost::ehLocal() const
     return minusculasAZ(FNome) == u"localhost";
 }
 
+namespace {
+
+// A path of this machine given relative to the current folder ("build/dados"): the server
+// opens the databases from a folder of its own, so it gets the whole path. A share
+// ("\\SRV\DADOS"), a drive ("c:\...") and a path from the root stay as they are.
+QString semCaminhoRelativo(const QString &pasta)
+{
+    const bool temRaiz = pasta.startsWith(u'/') || pasta.startsWith(u'\\') ||
+                         (pasta.size() >= 2 && pasta.at(1) == u':' && pasta.at(0).isLetter());
+    if (pasta.isEmpty() || temRaiz)
+        return pasta;
+    return QDir::cleanPath(QDir::current().absoluteFilePath(pasta));
+}
+
+} // namespace
+
 TZamDadosHostPtr TZamDadosHost::avulso(const QString &compartilhamento)
 {
     auto host = std::make_shared<TZamDadosHost>();
-    host->Setcompartilhamento(compartilhamento);
+    host->Setcompartilhamento(semCaminhoRelativo(compartilhamento));
     if (host->ehLocal())
-        host->setPath(
-            juntarCaminho(juntarCaminho(compartilhamento, QStringLiteral("ZAM_DADOS")), QString()));
+        host->setPath(juntarCaminho(
+            juntarCaminho(host->compartilhamento(), QStringLiteral("ZAM_DADOS")), QString()));
     return host;
 }
 

@@ -1,6 +1,7 @@
 #include "catalog/uTZamDadosList.h"
 #include "support/firebirdTeste.h"
 
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -84,6 +85,29 @@ private Q_SLOTS:
         sem.tabelasAusentes = {QStringLiteral("zamdef")};
         QCOMPARE(FPasta.criarBases({alfa, beta, gama, sem}), QString());
         catalogar(FPasta, {"Alfa", "Beta", "Gama", "Sem zamdef"});
+    }
+
+    // A data folder named relative to the current folder, as a user types it: the server,
+    // which runs in a folder of its own, is given the whole path.
+    void pastaRelativa()
+    {
+        const QFileInfo pasta(FPasta.compartilhamento());
+        // A folder beside the data folder: the path from it, "../<data folder>", leads
+        // nowhere from the server's own folder.
+        QTemporaryDir vizinha(pasta.absolutePath() + QStringLiteral("/zamVizinha.XXXXXX"));
+        QVERIFY(vizinha.isValid());
+        QProcess processo;
+        processo.setWorkingDirectory(vizinha.path());
+        processo.start(QStringLiteral(ZAMDADOS_SQL),
+                       {QStringLiteral("--pasta"), QStringLiteral("../") + pasta.fileName(),
+                        QStringLiteral("-b"), QStringLiteral("Alfa"), sqlUltimo});
+        QVERIFY(processo.waitForFinished(120000));
+        const QString erros = QString::fromUtf8(processo.readAllStandardError());
+        QCOMPARE(processo.exitCode(), 0);
+        QVERIFY2(erros.contains(QStringLiteral("1 bases · 1 com resultado · 0 falhas")),
+                 qPrintable(erros));
+        QVERIFY(QString::fromUtf8(processo.readAllStandardOutput())
+                    .contains(QStringLiteral("7.4;2 \"x\"")));
     }
 
     // The three formats on a run where one database fails: exit status 1, each database

@@ -39,7 +39,7 @@ bool ehDigito(QChar c)
 struct TParOrdenacao
 {
     QString Chave;
-    TZamListItem Registro;
+    TZamLinhaGuardada Registro;
 };
 
 template <typename V> void rodar(V &v, int de, int para)
@@ -117,6 +117,131 @@ QString ChaveOrdenacao(const QString &texto)
         return QStringLiteral("%1").arg(valor, 20, 10, QChar(u'0'));
     }
     return texto;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TZamLinhaGuardada
+
+struct TZamLinhaGuardada::TExtras
+{
+    std::shared_ptr<void> Data;
+    int ImageIndex = -1;
+    int Indent = 0;
+    int OverlayIndex = -1;
+    int StateIndex = -1;
+};
+
+namespace {
+
+void escreverNumero(QString &textos, quint32 n)
+{
+    textos.append(QChar(char16_t(n >> 16)));
+    textos.append(QChar(char16_t(n & 0xFFFF)));
+}
+
+} // namespace
+
+TZamLinhaGuardada::TZamLinhaGuardada(const TZamListItem &it)
+    : GroupID(it.GroupID)
+    , Checked(it.Checked)
+    , FExtras(extrasDe(it))
+{
+    const qsizetype celulas = 1 + it.SubItems.size();
+    qsizetype tamanho = 2 + 2 * celulas + it.Caption.size();
+    for (const QString &s : it.SubItems)
+        tamanho += s.size();
+    FTextos.reserve(tamanho);
+    escreverNumero(FTextos, quint32(celulas));
+    escreverNumero(FTextos, quint32(it.Caption.size()));
+    for (const QString &s : it.SubItems)
+        escreverNumero(FTextos, quint32(s.size()));
+    FTextos.append(it.Caption);
+    for (const QString &s : it.SubItems)
+        FTextos.append(s);
+}
+
+TZamLinhaGuardada::TZamLinhaGuardada(const TZamLinhaGuardada &outra)
+    : GroupID(outra.GroupID)
+    , Checked(outra.Checked)
+    , FTextos(outra.FTextos)
+    , FExtras(outra.FExtras ? std::make_unique<TExtras>(*outra.FExtras) : nullptr)
+{
+}
+
+TZamLinhaGuardada &TZamLinhaGuardada::operator=(const TZamLinhaGuardada &outra)
+{
+    if (this != &outra)
+        *this = TZamLinhaGuardada(outra);
+    return *this;
+}
+
+TZamLinhaGuardada::~TZamLinhaGuardada() = default;
+
+std::unique_ptr<TZamLinhaGuardada::TExtras> TZamLinhaGuardada::extrasDe(const TZamListItem &it)
+{
+    const TExtras padrao;
+    if (!it.Data && it.ImageIndex == padrao.ImageIndex && it.Indent == padrao.Indent &&
+        it.OverlayIndex == padrao.OverlayIndex && it.StateIndex == padrao.StateIndex)
+        return nullptr;
+    return std::make_unique<TExtras>(
+        TExtras{it.Data, it.ImageIndex, it.Indent, it.OverlayIndex, it.StateIndex});
+}
+
+quint32 TZamLinhaGuardada::lerNumero(const QString &textos, qsizetype pos)
+{
+    return (quint32(textos.at(pos).unicode()) << 16) | textos.at(pos + 1).unicode();
+}
+
+QStringView TZamLinhaGuardada::texto(int coluna) const
+{
+    if (FTextos.isEmpty() || coluna < 0)
+        return {};
+    const qsizetype celulas = lerNumero(FTextos, 0);
+    if (coluna >= celulas)
+        return {};
+    qsizetype inicio = 2 + 2 * celulas;
+    for (int c = 0; c < coluna; ++c)
+        inicio += lerNumero(FTextos, 2 + 2 * c);
+    return QStringView(FTextos).mid(inicio, lerNumero(FTextos, 2 + 2 * coluna));
+}
+
+TZamListItem TZamLinhaGuardada::item() const
+{
+    TZamListItem it;
+    it.GroupID = GroupID;
+    it.Checked = Checked;
+    if (FExtras) {
+        it.Data = FExtras->Data;
+        it.ImageIndex = FExtras->ImageIndex;
+        it.Indent = FExtras->Indent;
+        it.OverlayIndex = FExtras->OverlayIndex;
+        it.StateIndex = FExtras->StateIndex;
+    }
+    if (FTextos.isEmpty())
+        return it;
+    const int celulas = int(lerNumero(FTextos, 0));
+    it.Caption = texto(0).toString();
+    it.SubItems.reserve(celulas - 1);
+    for (int c = 1; c < celulas; ++c)
+        it.SubItems.append(texto(c).toString());
+    return it;
+}
+
+const void *TZamLinhaGuardada::data() const
+{
+    return FExtras ? FExtras->Data.get() : nullptr;
+}
+
+TZamLinhaGuardada TZamLinhaGuardada::semMarcas() const
+{
+    TZamLinhaGuardada copia;
+    copia.GroupID = GroupID;
+    copia.FTextos = FTextos;
+    if (FExtras && FExtras->Data) {
+        copia.FExtras = std::make_unique<TExtras>();
+        copia.FExtras->Data = FExtras->Data;
+    }
+    return copia;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -351,8 +476,8 @@ void TZamListaDados::addItems(std::vector<TZamListItem> items)
     const int primeira = count();
     const int ultima = primeira + int(items.size()) - 1;
     const auto anexar = [&] {
-        FItens.insert(FItens.end(), std::make_move_iterator(items.begin()),
-                      std::make_move_iterator(items.end()));
+        for (const TZamListItem &it : items)
+            FItens.emplace_back(it);
         FPosFilho.resize(FItens.size(), -1);
     };
     if (FNivelReset > 0) {
@@ -425,15 +550,15 @@ void TZamListaDados::mostrarGruposNoFim(int primeira, int ultima)
 
 void TZamListaDados::setItem(int i, TZamListItem it)
 {
-    TZamListItem &atual = FItens[std::size_t(i)];
+    TZamLinhaGuardada &atual = FItens[std::size_t(i)];
     if (FNivelReset > 0) {
-        atual = std::move(it);
+        atual = TZamLinhaGuardada(it);
     } else if (FGroupView && it.GroupID != atual.GroupID) {
         tirarDoGrupo(i);
-        atual = std::move(it);
+        atual = TZamLinhaGuardada(it);
         porNoGrupo(i, i);
     } else {
-        atual = std::move(it);
+        atual = TZamLinhaGuardada(it);
         FAvisos.linhaMudou(i);
     }
 }
@@ -465,7 +590,7 @@ void TZamListaDados::setCapacity(int n)
 int TZamListaDados::findData(const void *data) const
 {
     for (int i = 0; i < count(); ++i) {
-        if (FItens[std::size_t(i)].Data.get() == data)
+        if (FItens[std::size_t(i)].data() == data)
             return i;
     }
     return -1;
@@ -474,13 +599,13 @@ int TZamListaDados::findData(const void *data) const
 int TZamListaDados::CheckedCount() const
 {
     return int(std::count_if(FItens.begin(), FItens.end(),
-                             [](const TZamListItem &i) { return i.Checked; }));
+                             [](const TZamLinhaGuardada &i) { return i.Checked; }));
 }
 
 int TZamListaDados::findCaption(const QString &prefix) const
 {
     for (int i = 0; i < count(); ++i) {
-        if (FItens[std::size_t(i)].Caption.startsWith(prefix, Qt::CaseInsensitive))
+        if (FItens[std::size_t(i)].texto(0).startsWith(prefix, Qt::CaseInsensitive))
             return i;
     }
     return -1;
@@ -490,8 +615,7 @@ int TZamListaDados::FindSubItem(const QString &texto, int coluna) const
 {
     const QString procurado = minusculasAZ(texto);
     for (int i = 0; i < count(); ++i) {
-        const QString celula = FItens[std::size_t(i)].SubItems.value(coluna - 1);
-        if (minusculasAZ(celula).startsWith(procurado))
+        if (minusculasAZ(FItens[std::size_t(i)].texto(coluna).toString()).startsWith(procurado))
             return i;
     }
     return -1;
@@ -664,21 +788,15 @@ void TZamListaDados::prepararFiltro(int coluna)
 {
     if (FCacheFiltro.empty()) {
         FCacheFiltro.reserve(FItens.size());
-        for (const TZamListItem &it : FItens) {
-            TFiltrada f;
-            f.item.Caption = it.Caption;
-            f.item.SubItems = it.SubItems;
-            f.item.Data = it.Data;
-            f.item.GroupID = it.GroupID;
-            FCacheFiltro.push_back(std::move(f));
-        }
+        for (const TZamLinhaGuardada &linha : FItens)
+            FCacheFiltro.push_back({linha.semMarcas(), {}});
         FColunaDoFiltro = -1;
     }
     if (coluna == FColunaDoFiltro)
         return;
     // The search text of every row is made once for the column, not at every keystroke.
     for (TFiltrada &f : FCacheFiltro)
-        f.dobrado = minusculasAZ(textoNaColuna(f.item, coluna));
+        f.dobrado = minusculasAZ(f.linha.texto(coluna).toString());
     FColunaDoFiltro = coluna;
     FUltimoFiltro.clear();
     FPassaram.clear();
@@ -695,7 +813,7 @@ void TZamListaDados::Filtrar(const QString &Value)
     if (aparar(Value).isEmpty()) {
         FItens.reserve(FCacheFiltro.size());
         for (const TFiltrada &f : FCacheFiltro)
-            FItens.push_back(f.item);
+            FItens.push_back(f.linha);
         FUltimoFiltro.clear();
         FPassaram.clear();
         return;
@@ -722,7 +840,7 @@ void TZamListaDados::Filtrar(const QString &Value)
     }
     FItens.reserve(passaram.size());
     for (const int k : passaram)
-        FItens.push_back(FCacheFiltro[std::size_t(k)].item);
+        FItens.push_back(FCacheFiltro[std::size_t(k)].linha);
     FPassaram = std::move(passaram);
     FUltimoFiltro = procurado;
 }
@@ -746,7 +864,7 @@ void TZamListaDados::CopiarItem(const TZamListItem &Origem, TZamListItem &Destin
     Destino.GroupID = Origem.GroupID;
 }
 
-std::vector<TZamListItem> TZamListaDados::linhasOrdenadas(int Column)
+std::vector<TZamLinhaGuardada> TZamListaDados::linhasOrdenadas(int Column)
 {
     const bool crescente = !(FOrdemCrescente && FColunaOrdenada == Column);
     FOrdemCrescente = crescente;
@@ -756,8 +874,8 @@ std::vector<TZamListItem> TZamListaDados::linhasOrdenadas(int Column)
     // sort with the rows as they were.
     std::vector<TParOrdenacao> pares;
     pares.reserve(FItens.size());
-    for (const TZamListItem &it : FItens)
-        pares.push_back({ChaveOrdenacao(textoNaColuna(it, Column)), it});
+    for (const TZamLinhaGuardada &linha : FItens)
+        pares.push_back({ChaveOrdenacao(linha.texto(Column).toString()), linha});
 
     QCollator colacao;
     colacao.setCaseSensitivity(Qt::CaseInsensitive);
@@ -767,14 +885,14 @@ std::vector<TZamListItem> TZamListaDados::linhasOrdenadas(int Column)
                      });
     if (!crescente)
         std::reverse(pares.begin(), pares.end());
-    std::vector<TZamListItem> linhas;
+    std::vector<TZamLinhaGuardada> linhas;
     linhas.reserve(pares.size());
     for (TParOrdenacao &par : pares)
         linhas.push_back(std::move(par.Registro));
     return linhas;
 }
 
-void TZamListaDados::trocarLinhas(std::vector<TZamListItem> linhas)
+void TZamListaDados::trocarLinhas(std::vector<TZamLinhaGuardada> linhas)
 {
     abrirRecomposicao();
     FItens = std::move(linhas);
@@ -807,7 +925,7 @@ void TZamListaDados::Agrupar(int Column, const TZamListViewCreateGroup &criarGru
     QString anterior;
     int id = -1;
     for (std::size_t i = 0; i < FItens.size(); ++i) {
-        const QString texto = textoNaColuna(FItens[i], Column);
+        const QString texto = FItens[i].texto(Column).toString();
         if (i == 0 || texto != anterior) {
             anterior = texto;
             int g = porCabecalho.value(texto, -1);

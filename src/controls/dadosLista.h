@@ -38,6 +38,42 @@ struct TZamListItem
     int StateIndex = -1;
 };
 
+// A row as the list stores it. The texts of the caption and the sub-items are packed into
+// one string, so that a row costs one allocation instead of one per cell plus an array: a
+// run over hundreds of databases lists hundreds of thousands of rows. What few rows carry
+// besides (a data reference, images, indent) is kept apart, only when set.
+class TZamLinhaGuardada
+{
+public:
+    TZamLinhaGuardada() = default;
+    explicit TZamLinhaGuardada(const TZamListItem &it);
+    TZamLinhaGuardada(const TZamLinhaGuardada &outra);
+    TZamLinhaGuardada &operator=(const TZamLinhaGuardada &outra);
+    TZamLinhaGuardada(TZamLinhaGuardada &&) noexcept = default;
+    TZamLinhaGuardada &operator=(TZamLinhaGuardada &&) noexcept = default;
+    ~TZamLinhaGuardada();
+
+    TZamListItem item() const;
+    // The text of a column: the caption for 0, else its sub-item; empty when missing. Valid
+    // while the row is not changed.
+    QStringView texto(int coluna) const;
+    const void *data() const;
+    // The same texts, data reference and group, without check state, images or indent.
+    TZamLinhaGuardada semMarcas() const;
+
+    int GroupID = -1;
+    bool Checked = false;
+
+private:
+    struct TExtras;
+    static quint32 lerNumero(const QString &textos, qsizetype pos);
+    static std::unique_ptr<TExtras> extrasDe(const TZamListItem &it);
+
+    // Cell count, then each cell's length (each number two 16-bit halves), then the texts.
+    QString FTextos;
+    std::unique_ptr<TExtras> FExtras;
+};
+
 struct TZamListGroup
 {
     int GroupID = -1;
@@ -129,7 +165,8 @@ public:
 
     // Rows.
     int count() const { return int(FItens.size()); }
-    const TZamListItem &item(int i) const { return FItens[std::size_t(i)]; }
+    TZamListItem item(int i) const { return FItens[std::size_t(i)].item(); }
+    const TZamLinhaGuardada &linha(int i) const { return FItens[std::size_t(i)]; }
     // Appends rows: one insert for rows of one group (or a flat list), or for rows that
     // bring groups into view after every shown one, in group order; else a reset.
     void addItems(std::vector<TZamListItem> items);
@@ -172,8 +209,8 @@ public:
     // and gives the rows in their new order, changing nothing else (it throws as Ordenar
     // does); trocarLinhas puts rows in place of all rows, as a recomposition.
     void Ordenar(int Column);
-    std::vector<TZamListItem> linhasOrdenadas(int Column);
-    void trocarLinhas(std::vector<TZamListItem> linhas);
+    std::vector<TZamLinhaGuardada> linhasOrdenadas(int Column);
+    void trocarLinhas(std::vector<TZamLinhaGuardada> linhas);
     void Agrupar(int Column, const TZamListViewCreateGroup &criarGrupo);
     std::optional<int> colunaOrdenada() const { return FColunaOrdenada; }
     void setColunaOrdenada(std::optional<int> coluna) { FColunaOrdenada = coluna; }
@@ -206,7 +243,7 @@ public:
 private:
     struct TFiltrada
     {
-        TZamListItem item;
+        TZamLinhaGuardada linha;
         // The text the filter searches, folded once, for the column it was made for.
         QString dobrado;
     };
@@ -225,7 +262,7 @@ private:
 
     IAvisosLista &FAvisos;
     std::vector<TZamListColumn> FColunas;
-    std::vector<TZamListItem> FItens;
+    std::vector<TZamLinhaGuardada> FItens;
     std::vector<TZamListGroup> FGrupos;
     std::vector<quintptr> FChavesGrupo;
     quintptr FProximaChave = 1;

@@ -185,13 +185,12 @@ QVariant TZamListModel::data(const QModelIndex &index, int role) const
     const int linha = linhaDoIndice(index);
     if (linha < 0)
         return {};
-    const TZamListItem &it = FDados.item(linha);
+    const TZamLinhaGuardada &it = FDados.linha(linha);
     switch (role) {
     case Qt::DisplayRole:
-        return emUmaLinha(TZamListaDados::textoNaColuna(it, index.column()));
+        return emUmaLinha(it.texto(index.column()).toString());
     case Qt::ToolTipRole:
-        return textoCortado(linha, index.column(),
-                            TZamListaDados::textoNaColuna(it, index.column()));
+        return textoCortado(linha, index.column(), it.texto(index.column()).toString());
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(FDados.column(index.column()).Alignment | Qt::AlignVCenter);
     case Qt::FontRole:

@@ -188,9 +188,19 @@ int TZamListView::count() const
     return dados().count();
 }
 
-const TZamListItem &TZamListView::item(int i) const
+TZamListItem TZamListView::item(int i) const
 {
     return dados().item(i);
+}
+
+QString TZamListView::textoDaCelula(int linha, int coluna) const
+{
+    return dados().linha(linha).texto(coluna).toString();
+}
+
+int TZamListView::grupoDaLinha(int linha) const
+{
+    return dados().linha(linha).GroupID;
 }
 
 bool TZamListView::checkBoxes() const
@@ -588,7 +598,7 @@ void TZamListView::Ordenar(int Column)
         return;
     suspenderDesenho();
     const auto retomar = qScopeGuard([this] { retomarDesenho(); });
-    std::vector<TZamListItem> linhas = dados().linhasOrdenadas(Column);
+    std::vector<TZamLinhaGuardada> linhas = dados().linhasOrdenadas(Column);
     dados().abrirRecomposicao();
     const auto fechar = qScopeGuard([this] { dados().fecharRecomposicao(); });
     FSelecaoNoReset = FAtualNoReset = -1;

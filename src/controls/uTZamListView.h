@@ -50,8 +50,12 @@ public:
 
     // Rows.
     int count() const;
-    // Valid until rows are added or removed.
-    const TZamListItem &item(int i) const;
+    // A copy of the row: the list stores rows in a packed form of its own.
+    TZamListItem item(int i) const;
+    // A cell's text without copying the whole row: the caption for column 0, else the
+    // sub-item, empty when missing.
+    QString textoDaCelula(int linha, int coluna) const;
+    int grupoDaLinha(int linha) const;
     int addItem(TZamListItem it);
     // Appends many rows with one insert notification (a reset when in group view they go
     // into more than one group).

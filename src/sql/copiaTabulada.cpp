@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 
 namespace {
 
@@ -41,10 +42,11 @@ QString textoTabulado(const QStringList &cabecalho, const QList<QStringList> &li
 
 QStringList celulasDaLinha(const TZamListView &lista, int linha)
 {
-    const TZamListItem &item = lista.item(linha);
-    QStringList celulas{item.Caption};
+    QStringList celulas;
+    celulas.reserve(std::max(1, lista.columnCount()));
+    celulas << lista.textoDaCelula(linha, 0);
     for (int c = 1; c < lista.columnCount(); ++c)
-        celulas << item.SubItems.value(c - 1);
+        celulas << lista.textoDaCelula(linha, c);
     return celulas;
 }
 
@@ -67,7 +69,7 @@ QString copiaAgrupada(const TZamListView &lista, const QStringList &cabecalho,
     QHash<int, std::vector<int>> linhasDoGrupo;
     for (int i = 0; i < lista.count(); ++i) {
         if (tudo || escolhidas.contains(i))
-            linhasDoGrupo[lista.item(i).GroupID].push_back(i);
+            linhasDoGrupo[lista.grupoDaLinha(i)].push_back(i);
     }
     QList<QStringList> linhas;
     for (const TZamListGroup &grupo : lista.groups()) {

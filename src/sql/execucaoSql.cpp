@@ -113,8 +113,31 @@ void TExecutaSqlsPorBase::adicionar(std::vector<TResultadoBase> &lote)
                                                    QString::number(resultado.linhas.size());
             FLista.groupChanged(grupo);
         }
+        std::vector<QStringList>().swap(resultado.linhas);
     }
     FLista.viewport()->update();
+}
+
+void TExecutaSqlsPorBase::devolverLinhas(std::vector<TResultadoBase> &resultados) const
+{
+    QHash<int, std::vector<int>> linhasDoGrupo;
+    for (int i = 0; i < FLista.count(); ++i)
+        linhasDoGrupo[FLista.grupoDaLinha(i)].push_back(i);
+    for (TResultadoBase &resultado : resultados) {
+        const auto grupo = FGrupos.constFind(resultado.registro.get());
+        if (resultado.falhou() || grupo == FGrupos.cend())
+            continue;
+        const std::vector<int> linhas = linhasDoGrupo.value(*grupo);
+        resultado.linhas.clear();
+        resultado.linhas.reserve(linhas.size());
+        for (const int linha : linhas) {
+            QStringList valores;
+            valores.reserve(resultado.campos.size());
+            for (int c = 0; c < resultado.campos.size(); ++c)
+                valores << FLista.textoDaCelula(linha, c);
+            resultado.linhas.push_back(std::move(valores));
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

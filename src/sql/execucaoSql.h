@@ -24,13 +24,20 @@ class TGruposResultado;
 // "Count: n" as its subtitle and the result's records as its rows; the first answer makes
 // the columns. A failed database keeps its group, subtitled "Falhou", with the message as
 // its one row, so that it shows in the list.
+//
+// The list keeps the rows: adicionar moves them out of the outcomes (a run over hundreds of
+// databases would otherwise hold every row twice), and devolverLinhas reads them back.
 class TExecutaSqlsPorBase
 {
 public:
     explicit TExecutaSqlsPorBase(TZamListView &lista);
 
     void baseIniciada(const TResultadoBase &resultado);
+    // Leaves the outcomes without their rows.
     void adicionar(std::vector<TResultadoBase> &lote);
+    // Gives each outcome that answered its rows again, as the list holds them, each with as
+    // many values as the outcome has fields.
+    void devolverLinhas(std::vector<TResultadoBase> &resultados) const;
 
     // One column per field, named after it, each round(W / n) - 2 pixels wide (halves to
     // the even neighbour), W the list's width; the last one 17 pixels narrower still, or 20

@@ -275,7 +275,7 @@ void TForm2::btnRepetirClick()
     if (repetir.empty())
         return;
     std::vector<TResultadoBase> mantidos;
-    for (TResultadoBase &r : FResultados) {
+    for (TResultadoBase &r : resultadosComLinhas()) {
         if (!r.falhou())
             mantidos.push_back(std::move(r));
     }
@@ -303,13 +303,21 @@ void TForm2::btnExportarClick()
     buffer.open(QIODevice::WriteOnly);
     // A spreadsheet on a Brazilian desktop reads UTF-8 only with its mark.
     buffer.write("\xEF\xBB\xBF");
-    std::vector<TResultadoBase> resultados = FResultados;
+    std::vector<TResultadoBase> resultados = resultadosComLinhas();
     TGravadorResultados gravador(
         TFormatoSaida::Csv,
         FPorBaseExecutado ? TAgrupamentoSaida::Base : TAgrupamentoSaida::Resultado, buffer);
     gravador.adicionar(resultados);
     gravador.concluir();
     gravarBytes(*arquivo, buffer.data());
+}
+
+std::vector<TResultadoBase> TForm2::resultadosComLinhas() const
+{
+    std::vector<TResultadoBase> resultados = FResultados;
+    if (FPorBase)
+        FPorBase->devolverLinhas(resultados);
+    return resultados;
 }
 
 QString TForm2::textoParaCopiar() const

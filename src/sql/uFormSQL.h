@@ -107,6 +107,8 @@ private:
     // Empties the list and makes the presenter of the grouping in force.
     void recomecarLista();
     void preencherMenuHistorico();
+    // FResultados with their rows: grouped by database the list holds them.
+    std::vector<TResultadoBase> resultadosComLinhas() const;
     void mostrarDoHistorico(const std::optional<QString> &texto);
 
     std::vector<TZamDadosItemPtr> FPaths;
@@ -114,7 +116,8 @@ private:
     TMotorExecucao FMotor;
     std::unique_ptr<TExecutaSqlsPorBase> FPorBase;
     std::unique_ptr<TExecutaSqlsPorResultado> FPorResultado;
-    // Every outcome of the results on screen, indexed as in FPaths.
+    // Every outcome of the results on screen, indexed as in FPaths; grouped by database,
+    // without their rows, which the list keeps.
     std::vector<TResultadoBase> FResultados;
     QString FSqlExecutado;
     bool FPorBaseExecutado = false;

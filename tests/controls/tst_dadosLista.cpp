@@ -78,6 +78,8 @@ private Q_SLOTS:
     void avisosSemReset_data();
     void avisosSemReset();
     void filtroEstreitaSoAsQuePassaram();
+    void linhaGuardadaDevolveOQueRecebeu_data();
+    void linhaGuardadaDevolveOQueRecebeu();
 };
 
 void TstDadosLista::mostraOQueOsDadosTem_data()
@@ -258,6 +260,70 @@ void TstDadosLista::filtroEstreitaSoAsQuePassaram()
     d.setColunaOrdenada(1);
     d.Filtrar(QStringLiteral("CA"));
     QCOMPARE(mostrado(modelo), QStringLiteral("caio"));
+}
+
+void TstDadosLista::linhaGuardadaDevolveOQueRecebeu_data()
+{
+    QTest::addColumn<QString>("legenda");
+    QTest::addColumn<QStringList>("subItens");
+    QTest::addColumn<bool>("comExtras");
+
+    QTest::newRow("only a caption") << QStringLiteral("ALFA") << QStringList() << false;
+    QTest::newRow("empty caption and cells")
+        << QString() << QStringList{QString(), QStringLiteral("b"), QString()} << false;
+    // A length above 65,535 needs both halves of its number.
+    QTest::newRow("cell longer than 16 bits")
+        << QStringLiteral("x") << QStringList{QString(70000, u'é'), QStringLiteral("fim")} << false;
+    QTest::newRow("surrogates and controls")
+        << QStringLiteral("\U0001F600\t") << QStringList{QStringLiteral("\u0000\uFFFF")} << true;
+    QTest::newRow("data, images and indent")
+        << QStringLiteral("BASE") << QStringList{QStringLiteral("1"), QStringLiteral("2")} << true;
+}
+
+void TstDadosLista::linhaGuardadaDevolveOQueRecebeu()
+{
+    QFETCH(QString, legenda);
+    QFETCH(QStringList, subItens);
+    QFETCH(bool, comExtras);
+    TZamListItem original;
+    original.Caption = legenda;
+    original.SubItems = subItens;
+    original.GroupID = 7;
+    original.Checked = true;
+    if (comExtras) {
+        original.Data = std::make_shared<int>(42);
+        original.ImageIndex = 70000;
+        original.Indent = -3;
+        original.OverlayIndex = 5;
+        original.StateIndex = 6;
+    }
+    const TZamLinhaGuardada guardada(original);
+    // A copy must not share what the row carries besides its texts.
+    const TZamLinhaGuardada copia = guardada;
+    for (const TZamLinhaGuardada *linha : {&guardada, &copia}) {
+        const TZamListItem volta = linha->item();
+        QCOMPARE(volta.Caption, legenda);
+        QCOMPARE(volta.SubItems, subItens);
+        QCOMPARE(volta.GroupID, 7);
+        QVERIFY(volta.Checked);
+        QCOMPARE(volta.Data, original.Data);
+        QCOMPARE(linha->data(), original.Data.get());
+        QCOMPARE(volta.ImageIndex, original.ImageIndex);
+        QCOMPARE(volta.Indent, original.Indent);
+        QCOMPARE(volta.OverlayIndex, original.OverlayIndex);
+        QCOMPARE(volta.StateIndex, original.StateIndex);
+        for (int c = 0; c <= subItens.size(); ++c)
+            QCOMPARE(linha->texto(c), c == 0 ? legenda : subItens.at(c - 1));
+        // Columns past the row's cells read as empty text.
+        QVERIFY(linha->texto(int(subItens.size()) + 1).isEmpty());
+    }
+    const TZamListItem semMarcas = guardada.semMarcas().item();
+    QCOMPARE(semMarcas.Caption, legenda);
+    QCOMPARE(semMarcas.SubItems, subItens);
+    QCOMPARE(semMarcas.Data, original.Data);
+    QVERIFY(!semMarcas.Checked);
+    QCOMPARE(semMarcas.ImageIndex, -1);
+    QCOMPARE(semMarcas.Indent, 0);
 }
 
 QTEST_MAIN(TstDadosLista)

@@ -1,10 +1,14 @@
 #include "controls/modeloListView.h"
 
 #include <QFontMetrics>
+#include <algorithm>
+#include <utility>
 
-TZamListModel::TZamListModel(QObject *parent)
+TZamListModel::TZamListModel(QObject *parent, int topoPorVez)
     : QAbstractItemModel(parent)
     , FDados(*this)
+    , FTopoPorVez(std::max(1, topoPorVez))
+    , FLimite(FTopoPorVez)
 {
 }
 
@@ -17,38 +21,152 @@ void TZamListModel::antesDeRecompor()
 
 void TZamListModel::depoisDeRecompor()
 {
+    FLimite = FTopoPorVez;
+    FExpostos = std::min(topoTotal(), FLimite);
     endResetModel();
+}
+
+int TZamListModel::topoTotal() const
+{
+    if (FDados.recompondo())
+        return 0;
+    return FDados.groupView() ? FDados.gruposVisiveis() : FDados.count();
+}
+
+void TZamListModel::exporMais()
+{
+    const int ate = std::min(topoTotal(), FLimite);
+    if (ate <= FExpostos)
+        return;
+    beginInsertRows(QModelIndex(), FExpostos, ate - 1);
+    FExpostos = ate;
+    endInsertRows();
+}
+
+bool TZamListModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && FExpostos < topoTotal();
+}
+
+void TZamListModel::fetchMore(const QModelIndex &parent)
+{
+    if (parent.isValid())
+        return;
+    FLimite = FExpostos + FTopoPorVez;
+    exporMais();
+}
+
+void TZamListModel::exporAte(int linha)
+{
+    if (linha < 0 || linha >= FDados.count() || FDados.recompondo())
+        return;
+    int topo = linha;
+    if (FDados.groupView()) {
+        int filho = -1;
+        if (!FDados.ondeMostra(linha, topo, filho))
+            return;
+    }
+    if (topo < FExpostos)
+        return;
+    FLimite = std::max(FLimite, topo + 1);
+    exporMais();
 }
 
 void TZamListModel::antesDeInserirLinhas(int pai, int primeira, int ultima)
 {
-    beginInsertRows(indicePai(pai), primeira, ultima);
+    FFim = TFimAviso::nenhum;
+    if (pai >= 0) {
+        if (pai < FExpostos) {
+            beginInsertRows(indiceDoGrupo(pai), primeira, ultima);
+            FFim = TFimAviso::inserir;
+        }
+        return;
+    }
+    // Inserted among the items given, or right after them while fewer are given than asked
+    // for: given; else they wait.
+    int ate = ultima;
+    if (primeira == FExpostos)
+        ate = std::min(ultima, FLimite - 1);
+    else if (primeira > FExpostos)
+        return;
+    if (ate < primeira)
+        return;
+    beginInsertRows(QModelIndex(), primeira, ate);
+    FExpostos += ate - primeira + 1;
+    FFim = TFimAviso::inserir;
 }
 
 void TZamListModel::depoisDeInserirLinhas()
 {
-    endInsertRows();
+    if (std::exchange(FFim, TFimAviso::nenhum) == TFimAviso::inserir)
+        endInsertRows();
 }
 
 void TZamListModel::antesDeRemoverLinhas(int pai, int primeira, int ultima)
 {
-    beginRemoveRows(indicePai(pai), primeira, ultima);
+    FFim = TFimAviso::nenhum;
+    if (pai >= 0) {
+        if (pai < FExpostos) {
+            beginRemoveRows(indiceDoGrupo(pai), primeira, ultima);
+            FFim = TFimAviso::remover;
+        }
+        return;
+    }
+    if (primeira >= FExpostos)
+        return;
+    const int ate = std::min(ultima, FExpostos - 1);
+    beginRemoveRows(QModelIndex(), primeira, ate);
+    FExpostos -= ate - primeira + 1;
+    FFim = TFimAviso::remover;
+    FCompletarDepois = true;
 }
 
 void TZamListModel::depoisDeRemoverLinhas()
 {
-    endRemoveRows();
+    if (std::exchange(FFim, TFimAviso::nenhum) == TFimAviso::remover)
+        endRemoveRows();
+    // Items that waited move up into the places freed.
+    if (std::exchange(FCompletarDepois, false))
+        exporMais();
 }
 
 void TZamListModel::antesDeMoverGrupo(int de, int para)
 {
-    // The model counts the destination before the move.
-    beginMoveRows(QModelIndex(), de, de, QModelIndex(), para > de ? para + 1 : para);
+    FFim = TFimAviso::nenhum;
+    const bool saiDe = de < FExpostos;
+    const bool chegaEm = para < FExpostos;
+    if (saiDe && chegaEm) {
+        // The model counts the destination before the move.
+        beginMoveRows(QModelIndex(), de, de, QModelIndex(), para > de ? para + 1 : para);
+        FFim = TFimAviso::mover;
+    } else if (saiDe) {
+        beginRemoveRows(QModelIndex(), de, de);
+        --FExpostos;
+        FFim = TFimAviso::remover;
+        FCompletarDepois = true;
+    } else if (chegaEm) {
+        beginInsertRows(QModelIndex(), para, para);
+        ++FExpostos;
+        FFim = TFimAviso::inserir;
+    }
 }
 
 void TZamListModel::depoisDeMoverGrupo()
 {
-    endMoveRows();
+    switch (FFim) {
+    case TFimAviso::mover:
+        FFim = TFimAviso::nenhum;
+        endMoveRows();
+        break;
+    case TFimAviso::remover:
+        depoisDeRemoverLinhas();
+        break;
+    case TFimAviso::inserir:
+        depoisDeInserirLinhas();
+        break;
+    case TFimAviso::nenhum:
+        break;
+    }
 }
 
 void TZamListModel::antesDeMudarColunas(int primeira, int ultima, bool insercao)
@@ -76,6 +194,8 @@ void TZamListModel::linhaMudou(int linha)
 
 void TZamListModel::grupoMudou(int posicao)
 {
+    if (posicao >= FExpostos)
+        return;
     const QModelIndex idx = indiceDoGrupo(posicao);
     Q_EMIT dataChanged(idx, idx);
 }
@@ -97,7 +217,7 @@ int TZamListModel::linhaDoIndice(const QModelIndex &index) const
     if (!index.isValid() || index.model() != this || FDados.recompondo())
         return -1;
     if (!FDados.groupView())
-        return index.row() < FDados.count() ? index.row() : -1;
+        return index.row() < FExpostos ? index.row() : -1;
     if (index.internalId() == 0)
         return -1;
     return FDados.linhaNoGrupo(FDados.posicaoDaChave(index.internalId()), index.row());
@@ -109,10 +229,10 @@ QModelIndex TZamListModel::indiceDaLinha(int linha, int coluna) const
         FDados.recompondo())
         return {};
     if (!FDados.groupView())
-        return createIndex(linha, coluna, quintptr(0));
+        return linha < FExpostos ? createIndex(linha, coluna, quintptr(0)) : QModelIndex();
     int posicao = -1;
     int filho = -1;
-    if (!FDados.ondeMostra(linha, posicao, filho))
+    if (!FDados.ondeMostra(linha, posicao, filho) || posicao >= FExpostos)
         return {};
     return createIndex(filho, coluna, FDados.chaveDoGrupoVisivel(posicao));
 }
@@ -131,7 +251,7 @@ QModelIndex TZamListModel::parent(const QModelIndex &child) const
     if (!FDados.groupView() || !child.isValid() || child.internalId() == 0 || FDados.recompondo())
         return {};
     const int posicao = FDados.posicaoDaChave(child.internalId());
-    if (posicao < 0)
+    if (posicao < 0 || posicao >= FExpostos)
         return {};
     return createIndex(posicao, 0, quintptr(0));
 }
@@ -142,8 +262,8 @@ int TZamListModel::rowCount(const QModelIndex &parent) const
     if (FDados.recompondo())
         return 0;
     if (!parent.isValid())
-        return FDados.groupView() ? FDados.gruposVisiveis() : FDados.count();
-    if (ehGrupo(parent) && parent.column() == 0 && parent.row() < FDados.gruposVisiveis())
+        return FExpostos;
+    if (ehGrupo(parent) && parent.column() == 0 && parent.row() < FExpostos)
         return FDados.linhasNoGrupoVisivel(parent.row());
     return 0;
 }
@@ -171,7 +291,7 @@ QVariant TZamListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || FDados.recompondo())
         return {};
     if (ehGrupo(index)) {
-        if (index.row() >= FDados.gruposVisiveis() || index.column() != 0)
+        if (index.row() >= FExpostos || index.column() != 0)
             return {};
         if (role == Qt::DisplayRole)
             return textoDoGrupo(index.row());

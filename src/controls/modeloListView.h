@@ -12,12 +12,20 @@
 //
 // Flat: the rows are top-level items. Group view: the shown groups are top-level items
 // (internal id 0) and their rows are children whose internal id is the group's fixed key.
+//
+// The view lays out every top-level item each time one is inserted or moved, which costs a
+// frame per few thousand items. So the top-level items are given to the view topoPorVez at a
+// time (topoPadrao unless told otherwise): the view asks for more (fetchMore) when it is
+// scrolled to the end, and exporAte gives it those up to a row it must show. An item inserted
+// or moved among those given is given too; beyond them it waits.
 class TZamListModel : public QAbstractItemModel, private IAvisosLista
 {
     Q_OBJECT
 
 public:
-    explicit TZamListModel(QObject *parent = nullptr);
+    static constexpr int topoPadrao = 10000;
+
+    explicit TZamListModel(QObject *parent = nullptr, int topoPorVez = topoPadrao);
 
     TZamListaDados &dados() { return FDados; }
     const TZamListaDados &dados() const { return FDados; }
@@ -30,6 +38,14 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
+
+    // Top-level items given to the view.
+    int topoExposto() const { return FExpostos; }
+    // Gives the view every top-level item up to the one that holds the row (its group in
+    // group view).
+    void exporAte(int linha);
 
     bool ehGrupo(const QModelIndex &index) const;
     // Index of a shown group's header line.
@@ -70,7 +86,20 @@ private:
 
     QVariant textoCortado(int linha, int coluna, const QString &texto) const;
     QModelIndex indicePai(int pai) const { return pai < 0 ? QModelIndex() : indiceDoGrupo(pai); }
+    int topoTotal() const;
+    // Gives the view the items beyond those given, up to FLimite.
+    void exporMais();
+
+    // What the notice in course must end with: the data's notices about items not given to
+    // the view are not passed on, and a move across the edge of those given is an insert or
+    // a removal.
+    enum class TFimAviso { nenhum, inserir, remover, mover };
 
     TZamListaDados FDados;
+    const int FTopoPorVez;
+    int FExpostos = 0;
+    int FLimite;
+    TFimAviso FFim = TFimAviso::nenhum;
+    bool FCompletarDepois = false;
     QFont FFonte;
 };

@@ -294,7 +294,7 @@ void TZamListView::aplicarColunas()
 
 void TZamListView::configurarGrupo(int posicao)
 {
-    if (!groupView() || posicao >= dados().gruposVisiveis())
+    if (!groupView() || posicao >= FModelo->topoExposto())
         return;
     const TZamListGroup &g = dados().grupoVisivel(posicao);
     setExpanded(FModelo->indiceDoGrupo(posicao), !(g.Collapsible && g.Collapsed));
@@ -304,13 +304,13 @@ void TZamListView::configurarGrupos()
 {
     if (!groupView())
         return;
-    for (int p = 0; p < dados().gruposVisiveis(); ++p)
+    for (int p = 0; p < FModelo->topoExposto(); ++p)
         configurarGrupo(p);
 }
 
 void TZamListView::guardarEstadoDoGrupo(const QModelIndex &index, bool aberto)
 {
-    if (!FModelo->ehGrupo(index) || index.row() >= dados().gruposVisiveis())
+    if (!FModelo->ehGrupo(index) || index.row() >= FModelo->topoExposto())
         return;
     TZamListGroup &g = dados().grupoVisivel(index.row());
     if (aberto)
@@ -449,6 +449,7 @@ void TZamListView::setSelectedIndex(int i)
             FAtualNoReset = i;
         return;
     }
+    FModelo->exporAte(i);
     const QModelIndex idx = indiceDaLinha(i);
     if (!idx.isValid()) {
         selectionModel()->clearSelection();
@@ -472,12 +473,14 @@ void TZamListView::setFocusedIndex(int i)
         FAtualNoReset = i;
         return;
     }
+    FModelo->exporAte(i);
     const TSemRolagem semRolagem(this);
     selectionModel()->setCurrentIndex(indiceDaLinha(i), QItemSelectionModel::NoUpdate);
 }
 
 void TZamListView::scrollToItem(int i)
 {
+    FModelo->exporAte(i);
     const QModelIndex idx = indiceDaLinha(i);
     if (idx.isValid())
         scrollTo(idx, QAbstractItemView::EnsureVisible);

@@ -187,6 +187,15 @@ void TExecutaSqlsPorResultado::concluir()
         arquivar(-1);
 }
 
+void TExecutaSqlsPorResultado::quandoArquivado(std::function<void()> fim)
+{
+    if (FFila.empty()) {
+        fim();
+        return;
+    }
+    FQuandoArquivado = std::move(fim);
+}
+
 void TExecutaSqlsPorResultado::arquivar(qint64 limite)
 {
     TGruposResultado &grupos = *FGrupos;
@@ -215,6 +224,10 @@ void TExecutaSqlsPorResultado::arquivar(qint64 limite)
         FLista.viewport()->update();
         FDesdeQueMostrou.start();
     }
-    if (!FFila.empty())
+    if (!FFila.empty()) {
         FProximaFatia.start();
+    } else if (FQuandoArquivado) {
+        const std::function<void()> fim = std::exchange(FQuandoArquivado, nullptr);
+        fim();
+    }
 }

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -74,9 +75,12 @@ public:
     ~TExecutaSqlsPorResultado();
 
     void adicionar(std::vector<TResultadoBase> &lote);
-    // Files every record still waiting (the end of a run).
+    // Files every record still waiting at once.
     void concluir();
     bool pendente() const { return !FFila.empty(); }
+    // Calls fim once, when every record given so far has been filed and shown: at once when
+    // none waits, else after the last slice (the end of a run, without a stall).
+    void quandoArquivado(std::function<void()> fim);
 
 private:
     // A database's records still to file: its name and the values, or its failure.
@@ -97,4 +101,5 @@ private:
     std::deque<TTrabalho> FFila;
     QTimer FProximaFatia;
     QElapsedTimer FDesdeQueMostrou;
+    std::function<void()> FQuandoArquivado;
 };

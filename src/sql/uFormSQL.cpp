@@ -438,9 +438,17 @@ void TForm2::aoConcluirBases(std::vector<TResultadoBase> &lote)
 
 void TForm2::aoConcluirExecucao(const TResumoExecucao &resumo)
 {
-    // The list is whole when the run says it has ended.
+    // The list is whole when the run says it has ended: grouped by result, the records still
+    // waiting are filed slice by slice first, so that a very large result does not freeze
+    // the window at its end.
     if (FPorResultado)
-        executarProtegido(this, [this]() { FPorResultado->concluir(); });
+        FPorResultado->quandoArquivado([this, resumo]() { encerrarExecucao(resumo); });
+    else
+        encerrarExecucao(resumo);
+}
+
+void TForm2::encerrarExecucao(const TResumoExecucao &resumo)
+{
     threadsAtivas = 0;
     FRelogioProgresso.stop();
     habilitarBotoes();

@@ -100,6 +100,7 @@ private:
     void aoIniciarBase(const TResultadoBase &resultado);
     void aoConcluirBases(std::vector<TResultadoBase> &lote);
     void aoConcluirExecucao(const TResumoExecucao &resumo);
+    void encerrarExecucao(const TResumoExecucao &resumo);
     void mostrarProgresso();
     void iniciarExecucao(const std::vector<TZamDadosItemPtr> &bases);
     void habilitarBotoes();

@@ -48,11 +48,12 @@ void colunas(TZamListaDados &d)
     d.addColumn({QStringLiteral("maiúsculas"), 80, false, Qt::AlignLeft});
 }
 
-// What the model shows: "a,b" flat; "A[a1,a2] B[b1]" by group.
-QString mostrado(const QAbstractItemModel &m)
+// What the model shows: "a,b" flat; "A[a1,a2] B[b1]" by group. The first ate top-level items
+// only, when given.
+QString mostrado(const QAbstractItemModel &m, int ate = -1)
 {
     QStringList partes;
-    for (int r = 0; r < m.rowCount(); ++r) {
+    for (int r = 0; r < (ate < 0 ? m.rowCount() : ate); ++r) {
         const QModelIndex i = m.index(r, 0);
         if (m.rowCount(i) == 0) {
             partes << i.data().toString();
@@ -78,6 +79,10 @@ private Q_SLOTS:
     void avisosSemReset_data();
     void avisosSemReset();
     void filtroEstreitaSoAsQuePassaram();
+    void topoAosPoucos_data();
+    void topoAosPoucos();
+    void exporAteALinha_data();
+    void exporAteALinha();
     void linhaGuardadaDevolveOQueRecebeu_data();
     void linhaGuardadaDevolveOQueRecebeu();
 };
@@ -260,6 +265,172 @@ void TstDadosLista::filtroEstreitaSoAsQuePassaram()
     d.setColunaOrdenada(1);
     d.Filtrar(QStringLiteral("CA"));
     QCOMPARE(mostrado(modelo), QStringLiteral("caio"));
+}
+
+// Groups A to E (ids 0 to 4) by group, each with one row: a1, b1, ...
+void cincoGrupos(TZamListaDados &d)
+{
+    tresGrupos(d);
+    for (const char *g : {"D", "E"})
+        d.addGroup({-1, QString::fromLatin1(g), {}, {}, true, false});
+    for (int g = 0; g < 5; ++g)
+        linhas(d, {QString(QChar(u'a' + g)) + u'1'}, g);
+}
+
+void TstDadosLista::topoAosPoucos_data()
+{
+    QTest::addColumn<TPasso>("passos");
+
+    QTest::newRow("grupos além dos entregues") << TPasso(cincoGrupos);
+    QTest::newRow("grupo que espera sobe para o começo") << TPasso([](TZamListaDados &d) {
+        cincoGrupos(d);
+        d.moveGroup(4, 0);
+        d.moveGroup(3, 1);
+    });
+    QTest::newRow("grupo entregue desce para o fim") << TPasso([](TZamListaDados &d) {
+        cincoGrupos(d);
+        d.moveGroup(0, 4);
+    });
+    QTest::newRow("movimentos entre os entregues e entre os que esperam")
+        << TPasso([](TZamListaDados &d) {
+               cincoGrupos(d);
+               d.moveGroup(1, 0);
+               d.moveGroup(4, 3);
+           });
+    QTest::newRow("linhas de um grupo que espera") << TPasso([](TZamListaDados &d) {
+        cincoGrupos(d);
+        linhas(d, {"d2", "d3"}, 3);
+        linhas(d, {"a2"}, 0);
+    });
+    QTest::newRow("grupo entregue que perde a última linha") << TPasso([](TZamListaDados &d) {
+        cincoGrupos(d);
+        d.setItem(0, linha("a1", 4, {"A1"}));
+    });
+    QTest::newRow("lista sem grupos") << TPasso([](TZamListaDados &d) {
+        colunas(d);
+        linhas(d, {"a", "b", "c"});
+        linhas(d, {"d", "e"});
+    });
+}
+
+// What a view keeps in step with the notices: each insert or removal must change the
+// parent's row count by its size, a move must keep it; and an index the view keeps to a
+// top-level item (its selection, say) must still lead to that item after every change.
+class TContagens : public QObject
+{
+public:
+    explicit TContagens(QAbstractItemModel &m)
+        : FModelo(m)
+    {
+        lembrar();
+        const auto antes = [this, &m](const QModelIndex &pai) { FAntes = m.rowCount(pai); };
+        const auto depois = [this, &m](int delta) {
+            return [this, &m, delta](const QModelIndex &pai, int primeira, int ultima) {
+                const int esperado = FAntes + delta * (ultima - primeira + 1);
+                if (m.rowCount(pai) != esperado)
+                    erros << QStringLiteral("%1 rows, expected %2")
+                                 .arg(m.rowCount(pai))
+                                 .arg(esperado);
+                conferir();
+            };
+        };
+        connect(&m, &QAbstractItemModel::rowsAboutToBeInserted, this, antes);
+        connect(&m, &QAbstractItemModel::rowsInserted, this, depois(1));
+        connect(&m, &QAbstractItemModel::rowsAboutToBeRemoved, this, antes);
+        connect(&m, &QAbstractItemModel::rowsRemoved, this, depois(-1));
+        connect(&m, &QAbstractItemModel::rowsAboutToBeMoved, this,
+                [antes](const QModelIndex &pai) { antes(pai); });
+        connect(&m, &QAbstractItemModel::rowsMoved, this, [this, &m](const QModelIndex &pai) {
+            if (m.rowCount(pai) != FAntes)
+                erros << QStringLiteral("a move changed the count");
+            conferir();
+        });
+    }
+    QStringList erros;
+
+    void conferir()
+    {
+        for (const auto &[indice, texto] : FLembrados) {
+            if (indice.isValid() && indice.data().toString() != texto)
+                erros << QStringLiteral("an index kept to %1 leads to %2")
+                             .arg(texto, indice.data().toString());
+        }
+        lembrar();
+    }
+
+private:
+    void lembrar()
+    {
+        FLembrados.clear();
+        for (int r = 0; r < FModelo.rowCount(); ++r) {
+            const QModelIndex i = FModelo.index(r, 0);
+            FLembrados.emplace_back(QPersistentModelIndex(i), i.data().toString());
+        }
+    }
+
+    QAbstractItemModel &FModelo;
+    std::vector<std::pair<QPersistentModelIndex, QString>> FLembrados;
+    int FAntes = 0;
+};
+
+void TstDadosLista::topoAosPoucos()
+{
+    QFETCH(TPasso, passos);
+    const int topoPorVez = 2;
+    TZamListModel inteiro;
+    passos(inteiro.dados());
+    const int todos = inteiro.rowCount();
+
+    TZamListModel modelo(nullptr, topoPorVez);
+    TContagens contagens(modelo);
+    QAbstractItemModelTester verificador(&modelo,
+                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
+    // The tester would ask for more at every change, leaving nothing waiting.
+    verificador.setUseFetchMore(false);
+    passos(modelo.dados());
+    contagens.conferir();
+    QCOMPARE(contagens.erros, QStringList());
+
+    // The view is given the first items of what the whole list shows, at least as many as it
+    // asked for, or all.
+    const int dados = modelo.rowCount();
+    QVERIFY2(dados == todos || dados >= topoPorVez, qPrintable(QString::number(dados)));
+    QCOMPARE(mostrado(modelo), mostrado(inteiro, dados));
+    QCOMPARE(modelo.canFetchMore({}), dados < todos);
+
+    // Asking for more until there is no more gives all of it.
+    while (modelo.canFetchMore({}))
+        modelo.fetchMore({});
+    QCOMPARE(mostrado(modelo), mostrado(inteiro));
+    QCOMPARE(contagens.erros, QStringList());
+}
+
+void TstDadosLista::exporAteALinha_data()
+{
+    QTest::addColumn<TPasso>("passos");
+    QTest::addColumn<int>("linha");
+
+    QTest::newRow("sem grupos") << TPasso([](TZamListaDados &d) {
+        colunas(d);
+        linhas(d, {"a", "b", "c", "d", "e"});
+    }) << 4;
+    QTest::newRow("por grupo") << TPasso(cincoGrupos) << 3;
+}
+
+void TstDadosLista::exporAteALinha()
+{
+    QFETCH(TPasso, passos);
+    QFETCH(int, linha);
+    TZamListModel modelo(nullptr, 2);
+    TContagens contagens(modelo);
+    passos(modelo.dados());
+    QVERIFY(!modelo.indiceDaLinha(linha).isValid());
+    modelo.exporAte(linha);
+    const QModelIndex indice = modelo.indiceDaLinha(linha);
+    QVERIFY(indice.isValid());
+    QCOMPARE(modelo.linhaDoIndice(indice), linha);
+    QCOMPARE(indice.data().toString(), modelo.dados().item(linha).Caption);
+    QCOMPARE(contagens.erros, QStringList());
 }
 
 void TstDadosLista::linhaGuardadaDevolveOQueRecebeu_data()

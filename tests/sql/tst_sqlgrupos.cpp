@@ -70,6 +70,9 @@ void prepararLista(TZamListView &lista, const QStringList &inicial)
 
 using TPassos = QList<QStringList>;
 
+// How a test of slices lets the last ones be filed.
+enum TFimDasFatias { pelaFila, concluirLogo, avisarNoFim };
+
 class TstSqlGrupos : public QObject
 {
     Q_OBJECT
@@ -125,16 +128,18 @@ private Q_SLOTS:
     }
 
     // A large batch is filed a slice per turn of the event loop, and comes out as filed at
-    // once; concluir files the rest at once.
+    // once; concluir files the rest at once; quandoArquivado tells, once, when the last slice
+    // is filed and shown.
     void porResultadoEmFatias_data()
     {
-        QTest::addColumn<bool>("concluirLogo");
-        QTest::newRow("slices run by the event loop") << false;
-        QTest::newRow("the rest filed by concluir") << true;
+        QTest::addColumn<int>("fim");
+        QTest::newRow("slices run by the event loop") << int(pelaFila);
+        QTest::newRow("the rest filed by concluir") << int(concluirLogo);
+        QTest::newRow("told when all is filed") << int(avisarNoFim);
     }
     void porResultadoEmFatias()
     {
-        QFETCH(bool, concluirLogo);
+        QFETCH(int, fim);
         const auto host = std::make_shared<TZamDadosHost>();
         host->Setcompartilhamento(QStringLiteral("/srv/zam"));
         std::vector<TResultadoBase> lote;
@@ -162,9 +167,25 @@ private Q_SLOTS:
         porResultado.adicionar(lote);
         QCOMPARE(emFatias.count(), 4);
         QVERIFY(porResultado.pendente());
-        if (concluirLogo)
+        int avisos = 0;
+        int linhasNoAviso = -1;
+        if (fim == concluirLogo)
             porResultado.concluir();
+        if (fim == avisarNoFim) {
+            porResultado.quandoArquivado([&]() {
+                ++avisos;
+                linhasNoAviso = emFatias.count();
+            });
+            QCOMPARE(avisos, 0);
+        }
         QTRY_VERIFY(!porResultado.pendente());
+        if (fim == avisarNoFim) {
+            QCOMPARE(avisos, 1);
+            QCOMPARE(linhasNoAviso, inteira.count());
+            // With nothing waiting it tells at once.
+            porResultado.quandoArquivado([&]() { ++avisos; });
+            QCOMPARE(avisos, 2);
+        }
         QCOMPARE(emFatias.count(), inteira.count());
         QCOMPARE(cabecalhosERodapes(emFatias), cabecalhosERodapes(inteira));
         QCOMPARE(diferencaDoModelo(emFatias), QString());

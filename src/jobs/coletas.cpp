@@ -1,30 +1,13 @@
 #include "jobs/coletas.h"
 
 #include "firebird/conexaoZam.h"
-#include "platform/dialogos.h"
 
-#include <QApplication>
 #include <QLocale>
-#include <QWidget>
 
-namespace {
-
-void iniciarColeta(IJanelaTarefas &janela, TColeta modelo)
-{
-    const QString pergunta = modelo.pergunta;
-    auto *execucao = new TExecucaoColeta(janela, std::move(modelo));
-    if (!dialogos().perguntar(janela.janela(), QApplication::applicationName(), pergunta)) {
-        delete execucao;
-        return;
-    }
-    execucao->iniciar();
-}
-
-} // namespace
-
-TExecucaoColeta::TExecucaoColeta(IJanelaTarefas &janela, TColeta coleta)
+TExecucaoColeta::TExecucaoColeta(IJanelaTarefas &janela, IRelatoTarefas &relato, TColeta coleta)
     : QObject(janela.janela())
     , FJanela(janela)
+    , FRelato(relato)
     , FColeta(std::move(coleta))
     , FMotor(*this)
 {
@@ -48,11 +31,8 @@ void TExecucaoColeta::baseIniciada(const TResultadoBase &resultado)
 void TExecucaoColeta::basesConcluidas(std::vector<TResultadoBase> &lote)
 {
     for (const TResultadoBase &resultado : lote) {
-        if (resultado.falhou()) {
-            // A drag in progress would otherwise hold the mouse while the row changes.
-            if (QWidget *captura = QWidget::mouseGrabber())
-                captura->releaseMouse();
-        }
+        if (resultado.falhou())
+            FJanela.soltarMouse();
         const QString texto =
             resultado.falhou() ? resultado.erro : resultado.linhas.front().value(0);
         FJanela.definirCelula(resultado.registro, FColuna, texto);
@@ -79,8 +59,7 @@ void TExecucaoColeta::verificarConclusao()
             return;
     }
     FConcluida = true;
-    dialogos().mensagem(FJanela.janela(), FColeta.tituloConcluida, FColeta.mensagemConcluida,
-                        TIconeDialogo::Informacao);
+    FRelato.tarefaConcluida(FColeta.tituloConcluida, FColeta.mensagemConcluida);
 }
 
 void TExecucaoColeta::execucaoConcluida(const TResumoExecucao &)
@@ -115,14 +94,4 @@ TColeta coletaTabdef()
     coleta.mensagemConcluida = QStringLiteral("Coleta de Tabdef Concluída");
     coleta.lerResultado = [](TConsultaZam &consulta) { return consulta.campoTexto(0); };
     return coleta;
-}
-
-void iniciarColetaQtdTrabalhadores(IJanelaTarefas &janela)
-{
-    iniciarColeta(janela, coletaQtdTrabalhadores());
-}
-
-void iniciarColetaTabdef(IJanelaTarefas &janela)
-{
-    iniciarColeta(janela, coletaTabdef());
 }

@@ -3,17 +3,13 @@
 #include "firebird/conexaoZam.h"
 #include "platform/arquivos.h"
 #include "platform/caminhos.h"
-#include "platform/dialogos.h"
 #include "platform/erros.h"
 #include "platform/textoAsc.h"
 
 #include <QFileInfo>
 #include <QScopeGuard>
-#include <QWidget>
 
 namespace {
-
-const QString titulo = QStringLiteral("Renomear Pastas para UF");
 
 // The first name not taken: the wanted one, then "<name> (2)", "<name> (3)", ...
 QString nomeLivre(const QString &desejado)
@@ -27,9 +23,10 @@ QString nomeLivre(const QString &desejado)
 
 } // namespace
 
-TRenomearPastasParaUF::TRenomearPastasParaUF(IJanelaTarefas &janela)
+TRenomearPastasParaUF::TRenomearPastasParaUF(IJanelaTarefas &janela, IRelatoTarefas &relato)
     : QObject(janela.janela())
     , FJanela(janela)
+    , FRelato(relato)
     , FMotor(*this)
 {
 }
@@ -96,12 +93,8 @@ void TRenomearPastasParaUF::execucaoConcluida(const TResumoExecucao &resumo)
         FJanela.habilitarControles(true);
         deleteLater();
     });
-    if (!FFalhas.empty()) {
-        if (QWidget *captura = QWidget::mouseGrabber())
-            captura->releaseMouse();
-        dialogos().mensagem(FJanela.janela(), QStringLiteral("Erro"),
-                            textoDasFalhas(FFalhas, resumo.bases), TIconeDialogo::Erro);
-    }
+    if (!FFalhas.empty())
+        FRelato.tarefaFalhou(textoDasFalhas(FFalhas, resumo.bases));
     FJanela.atualizar();
 }
 
@@ -125,18 +118,18 @@ void TRenomearPastasParaUF::renomear(const TZamDadosItemPtr &registro, const QSt
     FJanela.pastaRenomeada(registro, sufixo, nomeNovo);
 }
 
-void iniciarRenomearPastasParaUF(IJanelaTarefas &janela)
+void TRenomearPastasParaUF::exigirBases(const std::vector<TZamDadosItemPtr> &registros)
 {
-    // Nothing would end the job and unlock the window if no worker started.
-    const std::vector<TZamDadosItemPtr> registros = janela.registrosDaLista();
     if (registros.empty())
         throw EZamErro(QStringLiteral("Não há bases na lista para renomear"));
-    if (!dialogos().perguntar(
-            janela.janela(), titulo,
-            QStringLiteral("Confirma Renomear todas as Pastas acrescentando UF da base de dados?")))
-        return;
+}
+
+void iniciarRenomearPastasParaUF(IJanelaTarefas &janela, IRelatoTarefas &relato,
+                                 const std::vector<TZamDadosItemPtr> &registros)
+{
+    TRenomearPastasParaUF::exigirBases(registros);
     janela.habilitarControles(false);
-    auto *trabalho = new TRenomearPastasParaUF(janela);
+    auto *trabalho = new TRenomearPastasParaUF(janela, relato);
     try {
         trabalho->iniciar(registros);
     } catch (...) {

@@ -4,9 +4,9 @@
 #include "execucao/formatosSaida.h"
 #include "firebird/somenteLeitura.h"
 #include "platform/arquivoTexto.h"
-#include "platform/dialogos.h"
 #include "sql/copiaTabulada.h"
 #include "sql/execucaoSql.h"
+#include "ui/comum/dialogos.h"
 
 #include <QAction>
 #include <QBuffer>

@@ -5,9 +5,10 @@
 #include "controls/uTZamListView.h"
 #include "platform/arquivos.h"
 #include "platform/caminhos.h"
-#include "platform/dialogos.h"
 #include "platform/erros.h"
-#include "platform/gerenciadorArquivos.h"
+#include "ui/comum/copiaComProgresso.h"
+#include "ui/comum/dialogos.h"
+#include "ui/comum/gerenciadorArquivos.h"
 #include "ui/main/uFormPrincipal.h"
 
 #include <QAction>

@@ -7,10 +7,10 @@
 #include "jobs/renomearUF.h"
 #include "launcher/zamcon.h"
 #include "platform/caminhos.h"
-#include "platform/dialogos.h"
 #include "platform/erros.h"
 #include "sql/copiaTabulada.h"
 #include "sql/uFormSQL.h"
+#include "ui/comum/dialogos.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -987,21 +987,57 @@ void TForm1::pastaRenomeada(const TZamDadosItemPtr &registro, const QString &suf
     FZamDadosList->items().insert(*nomeNovo, renomeado);
 }
 
+void TForm1::soltarMouse()
+{
+    if (QWidget *captura = QWidget::mouseGrabber())
+        captura->releaseMouse();
+}
+
+void TForm1::tarefaConcluida(const QString &titulo, const QString &mensagem)
+{
+    dialogos().mensagem(this, titulo, mensagem, TIconeDialogo::Informacao);
+}
+
+void TForm1::tarefaFalhou(const QString &mensagem)
+{
+    soltarMouse();
+    dialogos().mensagem(this, QStringLiteral("Erro"), mensagem, TIconeDialogo::Erro);
+}
+
+void TForm1::baseReprovada(const QString &nome)
+{
+    if (ListBox1)
+        ListBox1->addItem(nome);
+}
+
+void TForm1::iniciarColeta(TColeta coleta)
+{
+    const QString pergunta = coleta.pergunta;
+    auto execucao = std::make_unique<TExecucaoColeta>(*this, *this, std::move(coleta));
+    if (!dialogos().perguntar(this, QApplication::applicationName(), pergunta))
+        return;
+    execucao.release()->iniciar();
+}
+
 void TForm1::mnColetarQtdTrabalhadoresClick()
 {
     mnColetarQtdTrabalhadores->setEnabled(false);
-    iniciarColetaQtdTrabalhadores(*this);
+    iniciarColeta(coletaQtdTrabalhadores());
 }
 
 void TForm1::mnColetarVersaoTabdefClick()
 {
     mnColetarVersaoTabdef->setEnabled(false);
-    iniciarColetaTabdef(*this);
+    iniciarColeta(coletaTabdef());
 }
 
 void TForm1::mnRenomearPastasParaUFClick()
 {
-    iniciarRenomearPastasParaUF(*this);
+    const std::vector<TZamDadosItemPtr> registros = registrosDaLista();
+    TRenomearPastasParaUF::exigirBases(registros);
+    if (!dialogos().perguntar(this, TRenomearPastasParaUF::titulo, TRenomearPastasParaUF::pergunta))
+        return;
+    iniciarRenomearPastasParaUF(*this, *this, registros);
 }
 
 // ---- definitions self-test ----
@@ -1043,8 +1079,7 @@ void TForm1::Button7Click()
     ListBox1->clear();
     // One run at a time: each ends every running main application.
     mnTestarZamdef->setEnabled(false);
-    auto *trabalhador = new TZamdefTestAllThread(*this);
-    trabalhador->errorListBox = ListBox1;
+    auto *trabalhador = new TZamdefTestAllThread(*this, *this);
     trabalhador->aoTerminar([this]() { mnTestarZamdef->setEnabled(true); });
     trabalhador->start();
 }

@@ -2,6 +2,7 @@
 
 #include "catalog/uTZamDadosList.h"
 #include "jobs/janelaTarefas.h"
+#include "jobs/relatoTarefas.h"
 #include "jobs/testeZamdef.h"
 
 #include <QComboBox>
@@ -22,6 +23,7 @@ class TZamLabelLink;
 class TZamListView;
 struct TZamListItem;
 class TZamcon;
+struct TColeta;
 
 // The path box: an editable drop-down that tells when its list closes, whether or not the
 // user picked another line.
@@ -39,7 +41,7 @@ Q_SIGNALS:
 
 // The main window: the data folders, the catalogue of the chosen one, and entering a
 // database.
-class TForm1 : public QDialog, public IJanelaTarefas, public IJanelaAutoteste
+class TForm1 : public QDialog, public IJanelaTarefas, public IJanelaAutoteste, public IRelatoTarefas
 {
     Q_OBJECT
 
@@ -67,7 +69,7 @@ public:
     TZamDadosItemPtr registroSelecionado() const;
 
     // What the batch jobs see of the window.
-    QWidget *janela() override { return this; }
+    QObject *janela() override { return this; }
     std::vector<TZamDadosItemPtr> registrosDaLista() const override;
     int adicionarColuna(const QString &titulo) override;
     void definirCelula(const TZamDadosItemPtr &registro, int coluna, const QString &texto) override;
@@ -76,6 +78,11 @@ public:
     void mostrarProgresso(const QString &texto) override;
     void pastaRenomeada(const TZamDadosItemPtr &registro, const QString &sufixo,
                         const std::optional<QString> &nomeNovo) override;
+    void soltarMouse() override;
+    // What the jobs tell the user: boxes over this window, and the self-test's list.
+    void tarefaConcluida(const QString &titulo, const QString &mensagem) override;
+    void tarefaFalhou(const QString &mensagem) override;
+    void baseReprovada(const QString &nome) override;
     // What the definitions self-test sees of the window.
     int totalDeLinhas() const override;
     int linhaSelecionada() const override;
@@ -151,6 +158,9 @@ private:
     int garantirSelecao();
     int linhaPeloNome(const QString &nome) const;
     const QMap<int, QString> *celulasDe(const TZamDadosItemPtr &registro) const;
+    // Adds the collection's column, asks, and starts it over the rows shown. When the user
+    // says No the column stays, empty, and nothing starts.
+    void iniciarColeta(TColeta coleta);
 
     QString FPastaPrograma;
     std::unique_ptr<TZamcon> FZamcon;

@@ -17,10 +17,12 @@ TExecucaoColeta::TExecucaoColeta(IJanelaTarefas &janela, IRelatoTarefas &relato,
 void TExecucaoColeta::iniciar()
 {
     const auto ler = FColeta.lerResultado;
-    FMotor.iniciar(FJanela.registrosDaLista(), FColeta.sql,
+    const std::vector<TZamDadosItemPtr> registros = FJanela.registrosDaLista();
+    FMotor.iniciar(registros, FColeta.sql,
                    [ler](TConsultaZam &consulta, TResultadoBase &resultado) {
                        resultado.linhas.push_back({ler(consulta)});
                    });
+    FPendentes.iniciar(int(registros.size()));
 }
 
 void TExecucaoColeta::baseIniciada(const TResultadoBase &resultado)
@@ -36,9 +38,8 @@ void TExecucaoColeta::basesConcluidas(std::vector<TResultadoBase> &lote)
         const QString texto =
             resultado.falhou() ? resultado.erro : resultado.linhas.front().value(0);
         FJanela.definirCelula(resultado.registro, FColuna, texto);
-        if (texto != pendente)
-            ++FRespondidas;
     }
+    FPendentes.terminaram(int(lote.size()));
     FJanela.mostrarProgresso(QStringLiteral("%1: %2 de %3 bases, %4 falhas")
                                  .arg(FColeta.titulo)
                                  .arg(FMotor.concluidas())
@@ -50,7 +51,7 @@ void TExecucaoColeta::basesConcluidas(std::vector<TResultadoBase> &lote)
 void TExecucaoColeta::verificarConclusao()
 {
     // The rows are looked at only once there can be enough answers.
-    if (FConcluida || FRespondidas < FJanela.totalDeLinhas())
+    if (FConcluida || FPendentes.terminados() < FJanela.totalDeLinhas())
         return;
     // A row whose cell is still missing or "?" is pending.
     for (const TZamDadosItemPtr &registro : FJanela.registrosDaLista()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "execucao/contadorLote.h"
 #include "execucao/motorExecucao.h"
 #include "jobs/janelaTarefas.h"
 #include "jobs/relatoTarefas.h"
@@ -48,7 +49,8 @@ private:
     IRelatoTarefas &FRelato;
     TColeta FColeta;
     int FColuna = -1;
-    int FRespondidas = 0;
+    // The databases of the run that have not answered yet.
+    TContadorLote FPendentes;
     bool FConcluida = false;
     TMotorExecucao FMotor;
 };

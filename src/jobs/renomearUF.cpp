@@ -29,11 +29,7 @@ TRenomearPastasParaUF::TRenomearPastasParaUF(IJanelaTarefas &janela, IRelatoTare
     , FRelato(relato)
     , FMotor(*this)
 {
-}
-
-TRenomearPastasParaUF::~TRenomearPastasParaUF()
-{
-    FInstanceCount -= FPendentes;
+    connect(&FPendentes, &TContadorLote::loteConcluido, this, &TRenomearPastasParaUF::concluir);
 }
 
 void TRenomearPastasParaUF::iniciar(const std::vector<TZamDadosItemPtr> &registros)
@@ -44,8 +40,7 @@ void TRenomearPastasParaUF::iniciar(const std::vector<TZamDadosItemPtr> &registr
                                sufixoPara(resultado.nome, consulta.campoTexto(0)))
                            resultado.linhas.push_back({*sufixo});
                    });
-    FPendentes = int(registros.size());
-    FInstanceCount += FPendentes;
+    FPendentes.iniciar(int(registros.size()));
 }
 
 std::optional<QString> TRenomearPastasParaUF::sufixoPara(const QString &nome, const QString &ufLida)
@@ -71,8 +66,6 @@ std::optional<QString> TRenomearPastasParaUF::sufixoPara(const QString &nome, co
 void TRenomearPastasParaUF::basesConcluidas(std::vector<TResultadoBase> &lote)
 {
     for (const TResultadoBase &resultado : lote) {
-        --FPendentes;
-        --FInstanceCount;
         if (resultado.falhou())
             FFalhas.emplace_back(resultado.nome, resultado.erro);
         else if (!resultado.linhas.empty())
@@ -83,9 +76,10 @@ void TRenomearPastasParaUF::basesConcluidas(std::vector<TResultadoBase> &lote)
                                  .arg(FMotor.concluidas())
                                  .arg(FMotor.total())
                                  .arg(FMotor.falhas()));
+    FPendentes.terminaram(int(lote.size()));
 }
 
-void TRenomearPastasParaUF::execucaoConcluida(const TResumoExecucao &resumo)
+void TRenomearPastasParaUF::concluir()
 {
     FJanela.mostrarProgresso(QString());
     // The window is unlocked also when the report or the refresh fails.
@@ -93,9 +87,15 @@ void TRenomearPastasParaUF::execucaoConcluida(const TResumoExecucao &resumo)
         FJanela.habilitarControles(true);
         deleteLater();
     });
-    if (!FFalhas.empty())
-        FRelato.tarefaFalhou(textoDasFalhas(FFalhas, resumo.bases));
-    FJanela.atualizar();
+    // Called by the counter's signal, which nothing thrown may cross.
+    try {
+        if (!FFalhas.empty())
+            FRelato.tarefaFalhou(textoDasFalhas(FFalhas, FMotor.total()));
+        FJanela.atualizar();
+    } catch (...) {
+        qWarning("the rename job could not end cleanly: %s",
+                 qPrintable(mensagemDaExcecao(std::current_exception())));
+    }
 }
 
 void TRenomearPastasParaUF::renomear(const TZamDadosItemPtr &registro, const QString &sufixo)

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "execucao/contadorLote.h"
 #include "execucao/motorExecucao.h"
 #include "jobs/janelaTarefas.h"
 #include "jobs/relatoTarefas.h"
 
 #include <QObject>
-#include <atomic>
 #include <optional>
 
 // Renames each database folder of the rows shown so that its name ends in "-" and the
@@ -25,11 +25,10 @@ public:
         QStringLiteral("Confirma Renomear todas as Pastas acrescentando UF da base de dados?");
 
     TRenomearPastasParaUF(IJanelaTarefas &janela, IRelatoTarefas &relato);
-    ~TRenomearPastasParaUF() override;
 
     void iniciar(const std::vector<TZamDadosItemPtr> &registros);
     // Databases of rename jobs not handled yet, over the whole program.
-    static int getInstanceCount() { return FInstanceCount.load(); }
+    static int getInstanceCount() { return FPendentesGeral; }
 
     // The suffix for a folder name and a state code; nothing when the name carries it
     // already or the code is empty. Blanks at the end of the code are the padding of a CHAR
@@ -40,16 +39,20 @@ public:
 
 private:
     void basesConcluidas(std::vector<TResultadoBase> &lote) override;
-    void execucaoConcluida(const TResumoExecucao &resumo) override;
+    // The engine's end comes with or after the last database's: the job ends on that one.
+    void execucaoConcluida(const TResumoExecucao &) override {}
     void renomear(const TZamDadosItemPtr &registro, const QString &sufixo);
+    // Every database has been handled: the failures reported, the catalogue read again, the
+    // window unlocked; then the job frees itself.
+    void concluir();
 
     IJanelaTarefas &FJanela;
     IRelatoTarefas &FRelato;
     std::vector<std::pair<QString, QString>> FFalhas;
-    int FPendentes = 0;
+    // User-interface thread only, as the counters that keep it.
+    static inline int FPendentesGeral = 0;
+    TContadorLote FPendentes{&FPendentesGeral};
     TMotorExecucao FMotor;
-
-    static inline std::atomic<int> FInstanceCount = 0;
 };
 
 // Locks the window and starts the job over registros, the rows shown; the window is unlocked

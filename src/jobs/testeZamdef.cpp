@@ -57,3 +57,11 @@ void TZamdefTestAllThread::relatarErro(const QString &mensagem)
 {
     naInterface([this, &mensagem]() { FRelato.tarefaFalhou(mensagem); });
 }
+
+void iniciarAutoteste(IJanelaAutoteste &janela, IRelatoTarefas &relato, TContadorLote &lote)
+{
+    auto *trabalhador = new TZamdefTestAllThread(janela, relato);
+    lote.iniciar(1);
+    trabalhador->aoTerminar([&lote]() { lote.terminaram(); });
+    trabalhador->start();
+}

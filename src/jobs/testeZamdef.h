@@ -1,5 +1,6 @@
 #pragma once
 
+#include "execucao/contadorLote.h"
 #include "jobs/relatoTarefas.h"
 #include "jobs/trabalhador.h"
 
@@ -52,3 +53,7 @@ private:
     IJanelaAutoteste &FJanela;
     IRelatoTarefas &FRelato;
 };
+
+// Starts the self-test on a worker of its own, a batch of one that lote counts: lote says when
+// the run is over, however it ended, unless the window is gone by then.
+void iniciarAutoteste(IJanelaAutoteste &janela, IRelatoTarefas &relato, TContadorLote &lote);

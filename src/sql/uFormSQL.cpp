@@ -26,9 +26,6 @@
 
 namespace {
 
-// Touched only on the user-interface thread.
-int threadsAtivas = 0;
-
 QWidget *comMargens(QWidget *conteudo, int margem)
 {
     auto *caixa = new QWidget;
@@ -198,8 +195,8 @@ TForm2::TForm2(QWidget *AOwner)
 
 TForm2::~TForm2()
 {
-    // The engine goes with the window: its run is cancelled and reports nothing more.
-    threadsAtivas = 0;
+    // The engine goes with the window: its run is cancelled and reports nothing more; the
+    // counter takes its databases out of ThreadsAtivas.
 }
 
 void TForm2::setPaths(const std::vector<TZamDadosItemPtr> &paths)
@@ -209,7 +206,7 @@ void TForm2::setPaths(const std::vector<TZamDadosItemPtr> &paths)
 
 int TForm2::ThreadsAtivas()
 {
-    return threadsAtivas;
+    return FThreadsAtivas;
 }
 
 void TForm2::btnExecutarSqlClick()
@@ -245,7 +242,7 @@ void TForm2::iniciarExecucao(const std::vector<TZamDadosItemPtr> &bases)
 {
     lblResumo->hide();
     FMotor.iniciar(bases, FSqlExecutado, lerComoTexto(QLocale(), !FPorBaseExecutado));
-    threadsAtivas = int(bases.size());
+    FAtivas.iniciar(int(bases.size()));
     habilitarBotoes();
     FRelogioProgresso.start();
     mostrarProgresso();
@@ -413,7 +410,7 @@ void TForm2::aoIniciarBase(const TResultadoBase &resultado)
 
 void TForm2::aoConcluirBases(std::vector<TResultadoBase> &lote)
 {
-    threadsAtivas -= int(lote.size());
+    FAtivas.terminaram(int(lote.size()));
     for (TResultadoBase &r : lote) {
         if (!FIndicesOriginais.empty())
             r.indice = FIndicesOriginais[std::size_t(r.indice)];
@@ -433,7 +430,7 @@ void TForm2::aoConcluirExecucao(const TResumoExecucao &resumo)
     // The list is whole when the run says it has ended.
     if (FPorResultado)
         executarProtegido(this, [this]() { FPorResultado->concluir(); });
-    threadsAtivas = 0;
+    FAtivas.abandonar();
     FRelogioProgresso.stop();
     habilitarBotoes();
     lblProgresso->setText(resumo.texto());

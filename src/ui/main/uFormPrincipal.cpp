@@ -327,6 +327,8 @@ void TForm1::criarMenu()
 
     connect(mnExecutarSQL, &QAction::triggered, this, protegido(this, &TForm1::mnExecutarSQLClick));
     connect(mnTestarZamdef, &QAction::triggered, this, protegido(this, &TForm1::Button7Click));
+    connect(&FAutoteste, &TContadorLote::loteConcluido, mnTestarZamdef,
+            [this]() { mnTestarZamdef->setEnabled(true); });
     connect(mnColetarQtdTrabalhadores, &QAction::triggered, this,
             protegido(this, &TForm1::mnColetarQtdTrabalhadoresClick));
     connect(mnColetarVersaoTabdef, &QAction::triggered, this,
@@ -1079,9 +1081,7 @@ void TForm1::Button7Click()
     ListBox1->clear();
     // One run at a time: each ends every running main application.
     mnTestarZamdef->setEnabled(false);
-    auto *trabalhador = new TZamdefTestAllThread(*this, *this);
-    trabalhador->aoTerminar([this]() { mnTestarZamdef->setEnabled(true); });
-    trabalhador->start();
+    iniciarAutoteste(*this, *this, FAutoteste);
 }
 
 // ---- SQL in every database ----

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/uTZamDadosList.h"
+#include "execucao/contadorLote.h"
 #include "jobs/janelaTarefas.h"
 #include "jobs/relatoTarefas.h"
 #include "jobs/testeZamdef.h"
@@ -179,6 +180,8 @@ private:
     int FLinkX = 361;
     // Whether the folder shown may be refreshed (not a network folder with a catalogue).
     bool FAtualizarPermitido = true;
+    // The self-test's run: one at a time, its entry enabled again when it is over.
+    TContadorLote FAutoteste;
 
     QWidget *FPainelTopo = nullptr;
     QWidget *FPainelBase = nullptr;

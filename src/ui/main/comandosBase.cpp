@@ -198,7 +198,7 @@ void TForm1::mnAlterarPortaClick()
             throw EZamErro(QStringLiteral("Porta inválida. Informe um número 3050, 3055, etc."));
         registro->Setporta(porta);
         preencherLinha(registro, linha);
-        FZamDadosList->save();
+        FPastas.FZamDadosList->save();
     }
     mostrarEntrar();
 }

@@ -5,12 +5,12 @@
 #include "jobs/janelaTarefas.h"
 #include "jobs/relatoTarefas.h"
 #include "jobs/testeZamdef.h"
+#include "ui/main/linhasLista.h"
+#include "ui/main/registroPastas.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QLocale>
-#include <QMap>
-#include <map>
 #include <memory>
 
 class QAction;
@@ -23,7 +23,6 @@ class QToolButton;
 class TZamLabelLink;
 class TZamListView;
 struct TZamListItem;
-class TZamcon;
 struct TColeta;
 
 // The path box: an editable drop-down that tells when its list closes, whether or not the
@@ -54,13 +53,10 @@ public:
 
     void habilitarControles(bool enabled) override;
     void carregarPasta();
-    void buscarBases();
     void atualizarBases();
     void preencherLinha(const TZamDadosItemPtr &registro, int linha);
     void preencherLista();
     void mostrarEntrar();
-    void lerUltimaBase();
-    QString lerPortaPadrao() const;
     void gravarZamcon();
     bool abrirZam(bool testarZamdef) override;
 
@@ -90,9 +86,9 @@ public:
     void selecionarEMostrarLinha(int linha) override { selecionarEMostrar(linha); }
     QString legendaSelecionada() const override;
 
-    QString iniFolderName;
-    std::unique_ptr<TZamDadosList> FZamDadosList;
-    std::unique_ptr<TZamDadosHostList> FHosts;
+    // The data folders, the catalogue shown and the last database entered.
+    TRegistroPastas &pastas() { return FPastas; }
+
     // A job's progress, shown after the row count in the caption while it runs.
     QString FProgressoTarefa;
     void mostrarTitulo();
@@ -142,13 +138,10 @@ private:
     // Fails, saying which, when a data folder or its ZAM_DADOS is not there.
     void verificarPastaDeDados(const QString &pasta) const;
     void registrarPasta(const TZamDadosHostPtr &host);
-    QString arquivoDosHosts() const;
-    TZamDadosHostList &hostsParaRegistrar();
     void focoMudou(QWidget *antigo, QWidget *novo);
     void encherLinhas(const std::vector<TZamDadosItemPtr> &registros);
     // Fills the list with the records the filter box lets through.
     void filtrarLinhas();
-    void registrosEmOrdem();
     void selecionarEMostrar(int linha);
     int linhaDaUltimaBase() const;
     void selecionarLinhaDoCombo(int linha);
@@ -158,23 +151,15 @@ private:
     // Selects the first row when none is; fails on an empty list. Returns the selected row.
     int garantirSelecao();
     int linhaPeloNome(const QString &nome) const;
-    const QMap<int, QString> *celulasDe(const TZamDadosItemPtr &registro) const;
     // Adds the collection's column, asks, and starts it over the rows shown. When the user
     // says No the column stays, empty, and nothing starts.
     void iniciarColeta(TColeta coleta);
 
     QString FPastaPrograma;
-    std::unique_ptr<TZamcon> FZamcon;
-    // The cells the batch jobs wrote, by record and column, so that a refill shows them again.
-    std::map<TZamDadosItemPtr, QMap<int, QString>> FCelulasDasTarefas;
-    // The catalogue's records in name order, sorted once per refill.
-    std::vector<TZamDadosItemPtr> FRegistrosOrdenados;
-    // The entries of the path box's lines, in line order.
-    std::vector<TZamDadosHostPtr> FHostsCombo;
-    // The selected line; -1 once the user has typed in the path box.
+    TRegistroPastas FPastas;
+    TLinhasLista FLinhas;
+    // The selected line of the path box; -1 once the user has typed in it.
     int FLinhaCombo = -1;
-    // The entry made for a folder that is no line of the path box.
-    TZamDadosHostPtr FHostAvulso;
     bool FMostrado = false;
     bool FPerguntando = false;
     int FLinkX = 361;

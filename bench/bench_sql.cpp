@@ -20,8 +20,8 @@
 #include "execucao/motorExecucao.h"
 #include "medicao.h"
 #include "platform/ambienteC.h"
-#include "platform/dialogos.h"
 #include "sql/uFormSQL.h"
+#include "ui/comum/dialogos.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

@@ -1,30 +1,13 @@
 #include "jobs/coletas.h"
 
 #include "firebird/conexaoZam.h"
-#include "platform/dialogos.h"
 
-#include <QApplication>
 #include <QLocale>
-#include <QWidget>
 
-namespace {
-
-void iniciarColeta(IJanelaTarefas &janela, TColeta modelo)
-{
-    const QString pergunta = modelo.pergunta;
-    auto *execucao = new TExecucaoColeta(janela, std::move(modelo));
-    if (!dialogos().perguntar(janela.janela(), QApplication::applicationName(), pergunta)) {
-        delete execucao;
-        return;
-    }
-    execucao->iniciar();
-}
-
-} // namespace
-
-TExecucaoColeta::TExecucaoColeta(IJanelaTarefas &janela, TColeta coleta)
+TExecucaoColeta::TExecucaoColeta(IJanelaTarefas &janela, IRelatoTarefas &relato, TColeta coleta)
     : QObject(janela.janela())
     , FJanela(janela)
+    , FRelato(relato)
     , FColeta(std::move(coleta))
     , FMotor(*this)
 {
@@ -34,10 +17,12 @@ TExecucaoColeta::TExecucaoColeta(IJanelaTarefas &janela, TColeta coleta)
 void TExecucaoColeta::iniciar()
 {
     const auto ler = FColeta.lerResultado;
-    FMotor.iniciar(FJanela.registrosDaLista(), FColeta.sql,
+    const std::vector<TZamDadosItemPtr> registros = FJanela.registrosDaLista();
+    FMotor.iniciar(registros, FColeta.sql,
                    [ler](TConsultaZam &consulta, TResultadoBase &resultado) {
                        resultado.linhas.push_back({ler(consulta)});
                    });
+    FPendentes.iniciar(int(registros.size()));
 }
 
 void TExecucaoColeta::baseIniciada(const TResultadoBase &resultado)
@@ -48,17 +33,13 @@ void TExecucaoColeta::baseIniciada(const TResultadoBase &resultado)
 void TExecucaoColeta::basesConcluidas(std::vector<TResultadoBase> &lote)
 {
     for (const TResultadoBase &resultado : lote) {
-        if (resultado.falhou()) {
-            // A drag in progress would otherwise hold the mouse while the row changes.
-            if (QWidget *captura = QWidget::mouseGrabber())
-                captura->releaseMouse();
-        }
+        if (resultado.falhou())
+            FJanela.soltarMouse();
         const QString texto =
             resultado.falhou() ? resultado.erro : resultado.linhas.front().value(0);
         FJanela.definirCelula(resultado.registro, FColuna, texto);
-        if (texto != pendente)
-            ++FRespondidas;
     }
+    FPendentes.terminaram(int(lote.size()));
     FJanela.mostrarProgresso(QStringLiteral("%1: %2 de %3 bases, %4 falhas")
                                  .arg(FColeta.titulo)
                                  .arg(FMotor.concluidas())
@@ -70,7 +51,7 @@ void TExecucaoColeta::basesConcluidas(std::vector<TResultadoBase> &lote)
 void TExecucaoColeta::verificarConclusao()
 {
     // The rows are looked at only once there can be enough answers.
-    if (FConcluida || FRespondidas < FJanela.totalDeLinhas())
+    if (FConcluida || FPendentes.terminados() < FJanela.totalDeLinhas())
         return;
     // A row whose cell is still missing or "?" is pending.
     for (const TZamDadosItemPtr &registro : FJanela.registrosDaLista()) {
@@ -79,8 +60,7 @@ void TExecucaoColeta::verificarConclusao()
             return;
     }
     FConcluida = true;
-    dialogos().mensagem(FJanela.janela(), FColeta.tituloConcluida, FColeta.mensagemConcluida,
-                        TIconeDialogo::Informacao);
+    FRelato.tarefaConcluida(FColeta.tituloConcluida, FColeta.mensagemConcluida);
 }
 
 void TExecucaoColeta::execucaoConcluida(const TResumoExecucao &)
@@ -115,14 +95,4 @@ TColeta coletaTabdef()
     coleta.mensagemConcluida = QStringLiteral("Coleta de Tabdef Concluída");
     coleta.lerResultado = [](TConsultaZam &consulta) { return consulta.campoTexto(0); };
     return coleta;
-}
-
-void iniciarColetaQtdTrabalhadores(IJanelaTarefas &janela)
-{
-    iniciarColeta(janela, coletaQtdTrabalhadores());
-}
-
-void iniciarColetaTabdef(IJanelaTarefas &janela)
-{
-    iniciarColeta(janela, coletaTabdef());
 }

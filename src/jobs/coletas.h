@@ -1,7 +1,9 @@
 #pragma once
 
+#include "execucao/contadorLote.h"
 #include "execucao/motorExecucao.h"
 #include "jobs/janelaTarefas.h"
+#include "jobs/relatoTarefas.h"
 
 #include <QObject>
 #include <QString>
@@ -15,6 +17,7 @@ class TConsultaZam;
 struct TColeta
 {
     QString titulo;
+    // What the window asks before the collection starts.
     QString pergunta;
     QString sql;
     QString tituloConcluida;
@@ -31,8 +34,8 @@ class TExecucaoColeta : public QObject, private ISaidaExecucao
 public:
     static inline const QString pendente = QStringLiteral("?");
 
-    // Adds the column; start begins the run.
-    TExecucaoColeta(IJanelaTarefas &janela, TColeta coleta);
+    // Adds the column; iniciar begins the run.
+    TExecucaoColeta(IJanelaTarefas &janela, IRelatoTarefas &relato, TColeta coleta);
     int coluna() const { return FColuna; }
     void iniciar();
 
@@ -43,17 +46,14 @@ private:
     void verificarConclusao();
 
     IJanelaTarefas &FJanela;
+    IRelatoTarefas &FRelato;
     TColeta FColeta;
     int FColuna = -1;
-    int FRespondidas = 0;
+    // The databases of the run that have not answered yet.
+    TContadorLote FPendentes;
     bool FConcluida = false;
     TMotorExecucao FMotor;
 };
 
 TColeta coletaQtdTrabalhadores();
 TColeta coletaTabdef();
-
-// Add the column, ask, and start the collection over the rows shown. When the user says No
-// the column stays, empty, and nothing starts.
-void iniciarColetaQtdTrabalhadores(IJanelaTarefas &janela);
-void iniciarColetaTabdef(IJanelaTarefas &janela);

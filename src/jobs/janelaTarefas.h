@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-class QWidget;
+class QObject;
 
 // What the batch jobs need of the window that shows the catalogue. Every call runs on the
 // user-interface thread. Rows are named by their records: a job finds a row again through
@@ -16,7 +16,8 @@ class IJanelaTarefas
 public:
     virtual ~IJanelaTarefas() = default;
 
-    virtual QWidget *janela() = 0;
+    // The window, as the parent the jobs live under: a job goes when its window goes.
+    virtual QObject *janela() = 0;
     // The records of the rows shown, in row order, and how many there are.
     virtual std::vector<TZamDadosItemPtr> registrosDaLista() const = 0;
     virtual int totalDeLinhas() const = 0;
@@ -29,6 +30,9 @@ public:
                                const QString &texto) = 0;
     // Nothing when the job has not written the record's cell yet.
     virtual std::optional<QString> celula(const TZamDadosItemPtr &registro, int coluna) const = 0;
+
+    // A drag in progress would otherwise hold the mouse while a row changes under it.
+    virtual void soltarMouse() = 0;
 
     virtual void habilitarControles(bool enabled) = 0;
     // How far a job has got ("Qtd. Trabalhadores: 3 de 40 bases, 1 falhas"); empty at its end.

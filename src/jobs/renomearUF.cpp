@@ -3,17 +3,13 @@
 #include "firebird/conexaoZam.h"
 #include "platform/arquivos.h"
 #include "platform/caminhos.h"
-#include "platform/dialogos.h"
 #include "platform/erros.h"
 #include "platform/textoAsc.h"
 
 #include <QFileInfo>
 #include <QScopeGuard>
-#include <QWidget>
 
 namespace {
-
-const QString titulo = QStringLiteral("Renomear Pastas para UF");
 
 // The first name not taken: the wanted one, then "<name> (2)", "<name> (3)", ...
 QString nomeLivre(const QString &desejado)
@@ -27,16 +23,13 @@ QString nomeLivre(const QString &desejado)
 
 } // namespace
 
-TRenomearPastasParaUF::TRenomearPastasParaUF(IJanelaTarefas &janela)
+TRenomearPastasParaUF::TRenomearPastasParaUF(IJanelaTarefas &janela, IRelatoTarefas &relato)
     : QObject(janela.janela())
     , FJanela(janela)
+    , FRelato(relato)
     , FMotor(*this)
 {
-}
-
-TRenomearPastasParaUF::~TRenomearPastasParaUF()
-{
-    FInstanceCount -= FPendentes;
+    connect(&FPendentes, &TContadorLote::loteConcluido, this, &TRenomearPastasParaUF::concluir);
 }
 
 void TRenomearPastasParaUF::iniciar(const std::vector<TZamDadosItemPtr> &registros)
@@ -47,8 +40,7 @@ void TRenomearPastasParaUF::iniciar(const std::vector<TZamDadosItemPtr> &registr
                                sufixoPara(resultado.nome, consulta.campoTexto(0)))
                            resultado.linhas.push_back({*sufixo});
                    });
-    FPendentes = int(registros.size());
-    FInstanceCount += FPendentes;
+    FPendentes.iniciar(int(registros.size()));
 }
 
 std::optional<QString> TRenomearPastasParaUF::sufixoPara(const QString &nome, const QString &ufLida)
@@ -74,8 +66,6 @@ std::optional<QString> TRenomearPastasParaUF::sufixoPara(const QString &nome, co
 void TRenomearPastasParaUF::basesConcluidas(std::vector<TResultadoBase> &lote)
 {
     for (const TResultadoBase &resultado : lote) {
-        --FPendentes;
-        --FInstanceCount;
         if (resultado.falhou())
             FFalhas.emplace_back(resultado.nome, resultado.erro);
         else if (!resultado.linhas.empty())
@@ -86,9 +76,10 @@ void TRenomearPastasParaUF::basesConcluidas(std::vector<TResultadoBase> &lote)
                                  .arg(FMotor.concluidas())
                                  .arg(FMotor.total())
                                  .arg(FMotor.falhas()));
+    FPendentes.terminaram(int(lote.size()));
 }
 
-void TRenomearPastasParaUF::execucaoConcluida(const TResumoExecucao &resumo)
+void TRenomearPastasParaUF::concluir()
 {
     FJanela.mostrarProgresso(QString());
     // The window is unlocked also when the report or the refresh fails.
@@ -96,13 +87,15 @@ void TRenomearPastasParaUF::execucaoConcluida(const TResumoExecucao &resumo)
         FJanela.habilitarControles(true);
         deleteLater();
     });
-    if (!FFalhas.empty()) {
-        if (QWidget *captura = QWidget::mouseGrabber())
-            captura->releaseMouse();
-        dialogos().mensagem(FJanela.janela(), QStringLiteral("Erro"),
-                            textoDasFalhas(FFalhas, resumo.bases), TIconeDialogo::Erro);
+    // Called by the counter's signal, which nothing thrown may cross.
+    try {
+        if (!FFalhas.empty())
+            FRelato.tarefaFalhou(textoDasFalhas(FFalhas, FMotor.total()));
+        FJanela.atualizar();
+    } catch (...) {
+        qWarning("the rename job could not end cleanly: %s",
+                 qPrintable(mensagemDaExcecao(std::current_exception())));
     }
-    FJanela.atualizar();
 }
 
 void TRenomearPastasParaUF::renomear(const TZamDadosItemPtr &registro, const QString &sufixo)
@@ -125,18 +118,18 @@ void TRenomearPastasParaUF::renomear(const TZamDadosItemPtr &registro, const QSt
     FJanela.pastaRenomeada(registro, sufixo, nomeNovo);
 }
 
-void iniciarRenomearPastasParaUF(IJanelaTarefas &janela)
+void TRenomearPastasParaUF::exigirBases(const std::vector<TZamDadosItemPtr> &registros)
 {
-    // Nothing would end the job and unlock the window if no worker started.
-    const std::vector<TZamDadosItemPtr> registros = janela.registrosDaLista();
     if (registros.empty())
         throw EZamErro(QStringLiteral("Não há bases na lista para renomear"));
-    if (!dialogos().perguntar(
-            janela.janela(), titulo,
-            QStringLiteral("Confirma Renomear todas as Pastas acrescentando UF da base de dados?")))
-        return;
+}
+
+void iniciarRenomearPastasParaUF(IJanelaTarefas &janela, IRelatoTarefas &relato,
+                                 const std::vector<TZamDadosItemPtr> &registros)
+{
+    TRenomearPastasParaUF::exigirBases(registros);
     janela.habilitarControles(false);
-    auto *trabalho = new TRenomearPastasParaUF(janela);
+    auto *trabalho = new TRenomearPastasParaUF(janela, relato);
     try {
         trabalho->iniciar(registros);
     } catch (...) {

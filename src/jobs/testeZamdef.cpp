@@ -4,11 +4,11 @@
 #include "platform/processos.h"
 
 #include <QDeadlineTimer>
-#include <QListWidget>
 
-TZamdefTestAllThread::TZamdefTestAllThread(IJanelaAutoteste &janela)
+TZamdefTestAllThread::TZamdefTestAllThread(IJanelaAutoteste &janela, IRelatoTarefas &relato)
     : TTrabalhador(janela.janela())
     , FJanela(janela)
+    , FRelato(relato)
 {
 }
 
@@ -39,10 +39,7 @@ bool TZamdefTestAllThread::testar(int linha)
     while (existeJanela(janelaAguarde))
         aguardar(esperaMs);
     if (existeJanela(janelaErro)) {
-        naInterface([this]() {
-            if (errorListBox)
-                errorListBox->addItem(FJanela.legendaSelecionada());
-        });
+        naInterface([this]() { FRelato.baseReprovada(FJanela.legendaSelecionada()); });
     }
     return true;
 }
@@ -58,5 +55,13 @@ void TZamdefTestAllThread::aguardar(int milissegundos)
 
 void TZamdefTestAllThread::relatarErro(const QString &mensagem)
 {
-    mostrarErroNaInterface(mensagem);
+    naInterface([this, &mensagem]() { FRelato.tarefaFalhou(mensagem); });
+}
+
+void iniciarAutoteste(IJanelaAutoteste &janela, IRelatoTarefas &relato, TContadorLote &lote)
+{
+    auto *trabalhador = new TZamdefTestAllThread(janela, relato);
+    lote.iniciar(1);
+    trabalhador->aoTerminar([&lote]() { lote.terminaram(); });
+    trabalhador->start();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "execucao/contadorLote.h"
+#include "jobs/relatoTarefas.h"
 #include "jobs/trabalhador.h"
 
 #include <QString>
-
-class QListWidget;
 
 // What the definitions self-test needs of the main window. User-interface thread only.
 class IJanelaAutoteste
@@ -12,7 +12,8 @@ class IJanelaAutoteste
 public:
     virtual ~IJanelaAutoteste() = default;
 
-    virtual QWidget *janela() = 0;
+    // The window, as the context of the worker's steps.
+    virtual QObject *janela() = 0;
     virtual int totalDeLinhas() const = 0;
     virtual int linhaSelecionada() const = 0;
     virtual void selecionarEMostrarLinha(int linha) = 0;
@@ -24,8 +25,9 @@ public:
 
 // Runs the main application's definitions self-test on the rows of the list, one after the
 // other, from the selected row down: enters each database in self-test form, waits while the
-// application shows "Aguarde...", lists the database when "ErroZamdefTestAll" is shown, and
-// ends the application. The first failure ends the run with the "Erro" box.
+// application shows "Aguarde...", reports the database as failed when "ErroZamdefTestAll" is
+// shown, and ends the application. The first failure of the run itself ends it, reported as
+// the job's failure.
 class TZamdefTestAllThread : public TTrabalhador
 {
     Q_OBJECT
@@ -37,9 +39,7 @@ public:
     static constexpr int primeiraEsperaMs = 1500;
     static constexpr int esperaMs = 1000;
 
-    explicit TZamdefTestAllThread(IJanelaAutoteste &janela);
-
-    QListWidget *errorListBox = nullptr;
+    TZamdefTestAllThread(IJanelaAutoteste &janela, IRelatoTarefas &relato);
 
 protected:
     void Execute() override;
@@ -51,4 +51,9 @@ private:
     void aguardar(int milissegundos);
 
     IJanelaAutoteste &FJanela;
+    IRelatoTarefas &FRelato;
 };
+
+// Starts the self-test on a worker of its own, a batch of one that lote counts: lote says when
+// the run is over, however it ended, unless the window is gone by then.
+void iniciarAutoteste(IJanelaAutoteste &janela, IRelatoTarefas &relato, TContadorLote &lote);

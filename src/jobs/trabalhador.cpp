@@ -1,13 +1,11 @@
 #include "jobs/trabalhador.h"
 
-#include "platform/dialogos.h"
 #include "platform/erros.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QMutex>
 #include <QSet>
-#include <QWidget>
 #include <atomic>
 
 namespace {
@@ -31,7 +29,7 @@ QObject *porteiro()
 
 } // namespace
 
-TTrabalhador::TTrabalhador(QWidget *janela)
+TTrabalhador::TTrabalhador(QObject *janela)
     : FContexto(janela)
 {
     porteiro();
@@ -48,8 +46,14 @@ TTrabalhador::~TTrabalhador()
 void TTrabalhador::aoTerminar(std::function<void()> fim)
 {
     connect(this, &QThread::finished, porteiro(), [this, fim = std::move(fim)]() {
-        if (FContexto && fim)
-            executarProtegido(FContexto.data(), fim);
+        if (!FContexto || !fim)
+            return;
+        try {
+            fim();
+        } catch (...) {
+            qWarning("a worker's end handler failed: %s",
+                     qPrintable(mensagemDaExcecao(std::current_exception())));
+        }
     });
 }
 
@@ -97,15 +101,6 @@ void TTrabalhador::naInterface(const std::function<void()> &passo)
         std::rethrow_exception(erro);
     if (!executou)
         throw EZamAbortar();
-}
-
-void TTrabalhador::mostrarErroNaInterface(const QString &mensagem)
-{
-    naInterface([this, &mensagem]() {
-        if (QWidget *captura = QWidget::mouseGrabber())
-            captura->releaseMouse();
-        dialogos().mensagem(janela(), QStringLiteral("Erro"), mensagem, TIconeDialogo::Erro);
-    });
 }
 
 int TTrabalhador::emExecucao()

@@ -1,28 +1,30 @@
 #pragma once
 
+#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QThread>
-#include <QWidget>
 #include <exception>
 #include <functional>
 
 // The base of every worker thread: it runs Execute with every error caught, frees itself
 // when it ends, and hands its screen work to the user-interface thread.
 //
-// Steps on the user-interface thread run in the context of a window. When that window is
-// gone (the user closed it), a step does not run and the worker ends silently.
+// Steps on the user-interface thread run in the context of a window (any object of that
+// thread). When that window is gone (the user closed it), a step does not run and the worker
+// ends silently.
 class TTrabalhador : public QThread
 {
     Q_OBJECT
 
 public:
     // janela: the window the worker's steps are for; they run on its thread.
-    explicit TTrabalhador(QWidget *janela);
+    explicit TTrabalhador(QObject *janela);
     ~TTrabalhador() override;
 
     // Runs fim on the user-interface thread once Execute has returned, before the worker is
-    // freed; not run when the window is gone.
+    // freed; not run when the window is gone. fim must not throw: what it throws is dropped
+    // with a warning, since no window can be told from here.
     void aoTerminar(std::function<void()> fim);
 
     // Waits up to limiteMs for every worker of the program to end; true when all have.
@@ -38,15 +40,12 @@ protected:
     // Runs passo on the user-interface thread and waits until it has run. Throws the silent
     // abort when the window is gone; passes on what passo throws.
     void naInterface(const std::function<void()> &passo);
-    // The error box "Erro" for this worker's failure, shown on the user-interface thread.
-    void mostrarErroNaInterface(const QString &mensagem);
-
-    QWidget *janela() const { return FContexto; }
+    QObject *janela() const { return FContexto; }
 
     std::exception_ptr FException;
 
 private:
     void run() final;
 
-    QPointer<QWidget> FContexto;
+    QPointer<QObject> FContexto;
 };

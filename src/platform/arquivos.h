@@ -1,8 +1,7 @@
 #pragma once
 
 #include <QString>
-
-class QWidget;
+#include <functional>
 
 // Copying and renaming that never replace what is already there. Every path is the program's
 // path text (see caminhoLocal); messages name the files by that text.
@@ -19,11 +18,10 @@ void copiarSemSobrescrever(const QString &origem, const QString &destino);
 // empty or not.
 void renomearSemSobrescrever(const QString &origem, const QString &destino);
 
-// The copy the user sees: copies as copiarSemSobrescrever does while a progress dialog, owned by
-// pai, shows how far it got and offers Cancel. A copy that takes more than a moment shows the
-// dialog; the program keeps repainting meanwhile but takes no other input. Returns true when the
-// copy is complete. On Cancel it returns false without a message; on failure it reports the
-// problem in the error box and returns false. In both cases nothing is left at destino.
-// The dialog is a QProgressDialog named "progressoCopia", a child of pai (top-level without
-// one), and exists for the whole copy.
-bool copiarComProgresso(QWidget *pai, const QString &origem, const QString &destino);
+// Told after each block of a copy: how many bytes of how many are done; false stops the copy.
+using TPassoCopia = std::function<bool(qint64 feitos, qint64 total)>;
+
+// Copies as copiarSemSobrescrever does, telling passo how far it got: once before the first
+// byte and after each block (holes of a sparse file count as done). Returns false, with
+// nothing left at destino, when passo stopped the copy; fails as copiarSemSobrescrever does.
+bool copiarAcompanhado(const QString &origem, const QString &destino, const TPassoCopia &passo);

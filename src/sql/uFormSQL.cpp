@@ -4,9 +4,9 @@
 #include "execucao/formatosSaida.h"
 #include "firebird/somenteLeitura.h"
 #include "platform/arquivoTexto.h"
-#include "platform/dialogos.h"
 #include "sql/copiaTabulada.h"
 #include "sql/execucaoSql.h"
+#include "ui/comum/dialogos.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -25,9 +25,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// Touched only on the user-interface thread.
-int threadsAtivas = 0;
 
 QWidget *comMargens(QWidget *conteudo, int margem)
 {
@@ -198,8 +195,8 @@ TForm2::TForm2(QWidget *AOwner)
 
 TForm2::~TForm2()
 {
-    // The engine goes with the window: its run is cancelled and reports nothing more.
-    threadsAtivas = 0;
+    // The engine goes with the window: its run is cancelled and reports nothing more; the
+    // counter takes its databases out of ThreadsAtivas.
 }
 
 void TForm2::setPaths(const std::vector<TZamDadosItemPtr> &paths)
@@ -209,7 +206,7 @@ void TForm2::setPaths(const std::vector<TZamDadosItemPtr> &paths)
 
 int TForm2::ThreadsAtivas()
 {
-    return threadsAtivas;
+    return FThreadsAtivas;
 }
 
 void TForm2::btnExecutarSqlClick()
@@ -245,7 +242,7 @@ void TForm2::iniciarExecucao(const std::vector<TZamDadosItemPtr> &bases)
 {
     lblResumo->hide();
     FMotor.iniciar(bases, FSqlExecutado, lerComoTexto(QLocale(), !FPorBaseExecutado));
-    threadsAtivas = int(bases.size());
+    FAtivas.iniciar(int(bases.size()));
     habilitarBotoes();
     FRelogioProgresso.start();
     mostrarProgresso();
@@ -421,7 +418,7 @@ void TForm2::aoIniciarBase(const TResultadoBase &resultado)
 
 void TForm2::aoConcluirBases(std::vector<TResultadoBase> &lote)
 {
-    threadsAtivas -= int(lote.size());
+    FAtivas.terminaram(int(lote.size()));
     for (TResultadoBase &r : lote) {
         if (!FIndicesOriginais.empty())
             r.indice = FIndicesOriginais[std::size_t(r.indice)];
@@ -449,7 +446,7 @@ void TForm2::aoConcluirExecucao(const TResumoExecucao &resumo)
 
 void TForm2::encerrarExecucao(const TResumoExecucao &resumo)
 {
-    threadsAtivas = 0;
+    FAtivas.abandonar();
     FRelogioProgresso.stop();
     habilitarBotoes();
     lblProgresso->setText(resumo.texto());

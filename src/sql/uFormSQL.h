@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/uTZamDadosList.h"
+#include "execucao/contadorLote.h"
 #include "execucao/motorExecucao.h"
 #include "sql/historicoSql.h"
 
@@ -115,6 +116,9 @@ private:
     std::vector<TZamDadosItemPtr> FPaths;
     std::unique_ptr<TSaida> FSaida;
     TMotorExecucao FMotor;
+    // The databases of the windows' runs not handed to their lists yet (user-interface thread).
+    static inline int FThreadsAtivas = 0;
+    TContadorLote FAtivas{&FThreadsAtivas};
     std::unique_ptr<TExecutaSqlsPorBase> FPorBase;
     std::unique_ptr<TExecutaSqlsPorResultado> FPorResultado;
     // Every outcome of the results on screen, indexed as in FPaths; grouped by database,

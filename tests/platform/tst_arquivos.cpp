@@ -1,84 +1,35 @@
 #include "platform/arquivos.h"
 #include "platform/caminhos.h"
 #include "platform/erros.h"
-#include "platform/gerenciadorArquivos.h"
 #include "platform/linux/arquivos.h"
 #include "support/arquivosTeste.h"
-#include "support/dialogosRoteirizados.h"
 
-#include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <QUrl>
-#include <QWidget>
 
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-QString textoDoErro(int codigo)
+// What a copy told its step function, and where it stops the copy.
+struct TPassosVistos
 {
-    return QString::fromLocal8Bit(std::strerror(codigo));
-}
+    // The step at which the copy is stopped: the first one whose bytes done reach it; never
+    // when negative.
+    qint64 pararEm = -1;
+    QList<std::pair<qint64, qint64>> passos;
 
-QByteArray aleatorio(qsizetype tamanho)
-{
-    QByteArray bytes(tamanho, Qt::Uninitialized);
-    QRandomGenerator gerador(42);
-    for (char &c : bytes)
-        c = char(gerador.bounded(256));
-    return bytes;
-}
-
-// What a folder holds, hidden files included: a copy under a temporary name would show.
-QStringList conteudo(const QString &pasta)
-{
-    QStringList nomes = QDir(pasta).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                              QDir::NoDotAndDotDot);
-    nomes.sort();
-    return nomes;
-}
-
-// A file of tamanho bytes that is a hole except for the given pieces.
-void criarEsparso(const QString &caminho, qint64 tamanho,
-                  const QList<std::pair<qint64, QByteArray>> &pedacos)
-{
-    const int fd =
-        ::open(QFile::encodeName(caminho).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    QVERIFY(fd >= 0);
-    for (const auto &[posicao, bytes] : pedacos)
-        QCOMPARE(::pwrite(fd, bytes.constData(), size_t(bytes.size()), posicao),
-                 ssize_t(bytes.size()));
-    QCOMPARE(::ftruncate(fd, tamanho), 0);
-    ::close(fd);
-}
-
-QByteArray lerPedaco(const QString &caminho, qint64 posicao, qint64 tamanho)
-{
-    QFile file(caminho);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(posicao))
-        return {};
-    return file.read(tamanho);
-}
-
-class TReceptorUrl : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void abrir(const QUrl &url) { urls.append(url); }
+    TPassoCopia passo()
+    {
+        return [this](qint64 feitos, qint64 total) {
+            passos.append({feitos, total});
+            return pararEm < 0 || feitos < pararEm;
+        };
+    }
 };
 
 } // namespace
@@ -97,82 +48,67 @@ private Q_SLOTS:
     void copiarNaoSobrescreve();
     void copiarFalha_data();
     void copiarFalha();
-    void copiarEsparsoGrande_data();
     void copiarEsparsoGrande();
-
-    void progressoCompleto();
-    void progressoCancelado_data();
-    void progressoCancelado();
-    void progressoFalhaRelatada_data();
-    void progressoFalhaRelatada();
+    void copiaInterrompida_data();
+    void copiaInterrompida();
 
     void renomear_data();
     void renomear();
     void renomearNaoSobrescreve_data();
     void renomearNaoSobrescreve();
 
-    void abrirPastaEntregaUrl();
-    void abrirPastaFalha_data();
-    void abrirPastaFalha();
-
 private:
     QString caminho(const QString &nome) const { return FPasta->filePath(nome); }
 
     std::unique_ptr<QTemporaryDir> FPasta;
-    TDialogosRoteirizados FDialogos;
-    std::unique_ptr<TInstaladorDialogos> FInstalador;
 };
 
 void TestArquivos::init()
 {
     FPasta = std::make_unique<QTemporaryDir>();
     QVERIFY(FPasta->isValid());
-    FDialogos.chamadas.clear();
-    FInstalador = std::make_unique<TInstaladorDialogos>(FDialogos);
 }
 
 void TestArquivos::cleanup()
 {
-    FInstalador.reset();
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    qunsetenv("ZAMDADOS_SMB");
     FPasta.reset();
 }
 
 void TestArquivos::copiar_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("comProgresso");
+    QTest::addColumn<bool>("acompanhada");
 
     // Blocks are 1 MiB: a size that is not a whole number of them checks the last one.
-    const QByteArray grande = aleatorio(3 * 1024 * 1024 + 123);
+    const QByteArray grande = bytesAleatorios(3 * 1024 * 1024 + 123);
     QTest::newRow("empty") << QByteArray() << false;
     QTest::newRow("small") << QByteArray("ZAM\0\x01\xff", 6) << false;
     QTest::newRow("several blocks") << grande << false;
-    QTest::newRow("with progress, empty") << QByteArray() << true;
-    QTest::newRow("with progress, several blocks") << grande << true;
+    QTest::newRow("followed, empty") << QByteArray() << true;
+    QTest::newRow("followed, several blocks") << grande << true;
 }
 
 void TestArquivos::copiar()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(bool, comProgresso);
+    QFETCH(bool, acompanhada);
     QVERIFY(QDir().mkpath(caminho("de")) && QDir().mkpath(caminho("para")));
     const QString origem = caminho("de/ZAM.FDB");
     const QString destino = caminho("para/ZAM.FDB");
-    escreverArquivo(origem, bytes);
-    QVERIFY(QFile::setPermissions(origem, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
-    const QDateTime modificado = QDateTime(QDate(2021, 3, 4), QTime(5, 6, 7));
-    {
-        QFile file(origem);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(modificado, QFileDevice::FileModificationTime));
-    }
+    const QDateTime modificado = criarOrigemDeCopia(origem, bytes);
 
-    if (comProgresso) {
-        QWidget pai;
-        QVERIFY(copiarComProgresso(&pai, origem, destino));
-        QVERIFY(FDialogos.chamadas.empty());
+    if (acompanhada) {
+        TPassosVistos vistos;
+        QVERIFY(copiarAcompanhado(origem, destino, vistos.passo()));
+        // Told before the first byte and after the last block, never going back.
+        const qint64 total = bytes.size();
+        QVERIFY(!vistos.passos.isEmpty());
+        QCOMPARE(vistos.passos.front(), std::make_pair(qint64(0), total));
+        QCOMPARE(vistos.passos.back(), std::make_pair(total, total));
+        for (qsizetype i = 1; i < vistos.passos.size(); ++i) {
+            QVERIFY(vistos.passos[i].first > vistos.passos[i - 1].first);
+            QCOMPARE(vistos.passos[i].second, total);
+        }
     } else {
         copiarSemSobrescrever(origem, destino);
     }
@@ -180,49 +116,46 @@ void TestArquivos::copiar()
     QCOMPARE(lerArquivo(destino), bytes);
     QCOMPARE(QFileInfo(destino).permissions(), QFileInfo(origem).permissions());
     QCOMPARE(QFileInfo(destino).lastModified(), modificado);
-    QCOMPARE(conteudo(caminho("para")), QStringList{"ZAM.FDB"});
+    QCOMPARE(conteudoDaPasta(caminho("para")), QStringList{"ZAM.FDB"});
     QCOMPARE(lerArquivo(origem), bytes);
 }
 
 void TestArquivos::copiarNaoSobrescreve_data()
 {
-    QTest::addColumn<bool>("comProgresso");
+    QTest::addColumn<bool>("acompanhada");
     QTest::addColumn<bool>("ligacaoQuebrada");
 
     QTest::newRow("file") << false << false;
     QTest::newRow("dangling symbolic link") << false << true;
-    QTest::newRow("with progress, file") << true << false;
-    QTest::newRow("with progress, dangling symbolic link") << true << true;
+    QTest::newRow("followed, file") << true << false;
 }
 
 void TestArquivos::copiarNaoSobrescreve()
 {
-    QFETCH(bool, comProgresso);
+    QFETCH(bool, acompanhada);
     QFETCH(bool, ligacaoQuebrada);
     const QString origem = caminho("nova.fdb");
     const QString destino = caminho("ZAM.FDB");
-    escreverArquivo(origem, aleatorio(2 * 1024 * 1024));
+    escreverArquivo(origem, bytesAleatorios(2 * 1024 * 1024));
     const QByteArray existente("dados do cliente que ficam");
     if (ligacaoQuebrada)
         QVERIFY(QFile::link(caminho("longe/nada"), destino));
     else
         escreverArquivo(destino, existente);
-    const QStringList antes = conteudo(FPasta->path());
+    const QStringList antes = conteudoDaPasta(FPasta->path());
 
-    if (comProgresso) {
-        QWidget pai;
-        QVERIFY(!copiarComProgresso(&pai, origem, destino));
-        QCOMPARE(FDialogos.chamadas.size(), size_t(1));
-        QVERIFY2(FDialogos.chamadas[0].texto.contains(textoDoErro(EEXIST)),
-                 qPrintable(FDialogos.chamadas[0].texto));
-    } else {
-        try {
+    TPassosVistos vistos;
+    try {
+        if (acompanhada)
+            copiarAcompanhado(origem, destino, vistos.passo());
+        else
             copiarSemSobrescrever(origem, destino);
-            QFAIL("an existing target was overwritten");
-        } catch (const EZamErro &e) {
-            QCOMPARE(e.mensagem(), textoDoErro(EEXIST));
-        }
+        QFAIL("an existing target was overwritten");
+    } catch (const EZamErro &e) {
+        QCOMPARE(e.mensagem(), textoDoErro(EEXIST));
     }
+    // Said before a byte is copied.
+    QCOMPARE(vistos.passos.size(), 0);
 
     if (ligacaoQuebrada) {
         QVERIFY(QFileInfo(destino).isSymLink());
@@ -230,7 +163,7 @@ void TestArquivos::copiarNaoSobrescreve()
     } else {
         QCOMPARE(lerArquivo(destino), existente);
     }
-    QCOMPARE(conteudo(FPasta->path()), antes);
+    QCOMPARE(conteudoDaPasta(FPasta->path()), antes);
 }
 
 void TestArquivos::copiarFalha_data()
@@ -259,7 +192,7 @@ void TestArquivos::copiarFalha()
     QFETCH(bool, somenteLeitura);
     QFETCH(int, erro);
     QVERIFY(QDir().mkpath(caminho("pasta")) && QDir().mkpath(caminho("alvo")));
-    escreverArquivo(caminho("base.fdb"), aleatorio(1000));
+    escreverArquivo(caminho("base.fdb"), bytesAleatorios(1000));
     std::unique_ptr<TPastaSomenteLeitura> protegida;
     if (somenteLeitura)
         protegida = std::make_unique<TPastaSomenteLeitura>(caminho("alvo"));
@@ -270,35 +203,21 @@ void TestArquivos::copiarFalha()
     } catch (const EZamErro &e) {
         QCOMPARE(e.mensagem(), textoDoErro(erro));
     }
-    QCOMPARE(conteudo(caminho("alvo")), QStringList());
-}
-
-void TestArquivos::copiarEsparsoGrande_data()
-{
-    QTest::addColumn<bool>("comProgresso");
-    QTest::newRow("plain") << false;
-    QTest::newRow("with progress") << true;
+    QCOMPARE(conteudoDaPasta(caminho("alvo")), QStringList());
 }
 
 // A database file of several gigabytes: more bytes than 32 bits count, copied in seconds
 // because its holes are not read, and still holes in the copy.
 void TestArquivos::copiarEsparsoGrande()
 {
-    QFETCH(bool, comProgresso);
     const qint64 tamanho = 5LL * 1024 * 1024 * 1024 + 17;
-    const QByteArray inicio("inicio"), meio = aleatorio(3 * 1024 * 1024), fim("fim");
+    const QByteArray inicio("inicio"), meio = bytesAleatorios(3 * 1024 * 1024), fim("fim");
     const qint64 posMeio = 4LL * 1024 * 1024 * 1024 + 5;
     const QString origem = caminho("grande.fdb");
     const QString destino = caminho("copia.fdb");
-    criarEsparso(origem, tamanho, {{0, inicio}, {posMeio, meio}, {tamanho - 3, fim}});
+    criarArquivoEsparso(origem, tamanho, {{0, inicio}, {posMeio, meio}, {tamanho - 3, fim}});
 
-    if (comProgresso) {
-        QWidget pai;
-        QVERIFY(copiarComProgresso(&pai, origem, destino));
-        QVERIFY(FDialogos.chamadas.empty());
-    } else {
-        copiarSemSobrescrever(origem, destino);
-    }
+    copiarSemSobrescrever(origem, destino);
 
     QCOMPARE(QFileInfo(destino).size(), tamanho);
     QCOMPARE(lerPedaco(destino, 0, 6), inicio);
@@ -312,86 +231,41 @@ void TestArquivos::copiarEsparsoGrande()
              qPrintable(QString::number(qint64(info.st_blocks) * 512)));
 }
 
-void TestArquivos::progressoCompleto()
+void TestArquivos::copiaInterrompida_data()
 {
-    // The dialog belongs to the window and goes with the copy.
-    QWidget pai;
-    const QByteArray bytes = aleatorio(5 * 1024 * 1024);
-    escreverArquivo(caminho("a.fdb"), bytes);
-    TCancelador observador(&pai, 20000); // never reached: only looks
-    QVERIFY(copiarComProgresso(&pai, caminho("a.fdb"), caminho("b.fdb")));
-    QVERIFY(observador.viuDialogo);
-    QVERIFY(!pai.findChild<QProgressDialog *>());
-    QCOMPARE(lerArquivo(caminho("b.fdb")), bytes);
-}
-
-void TestArquivos::progressoCancelado_data()
-{
-    QTest::addColumn<int>("aPartirDe");
+    QTest::addColumn<qint64>("pararEm");
     QTest::addColumn<bool>("existeAntes");
 
-    QTest::newRow("at once") << 0 << false;
-    QTest::newRow("half way") << 5000 << false;
-    QTest::newRow("half way, earlier copy beside") << 5000 << true;
+    QTest::newRow("at once") << qint64(0) << false;
+    QTest::newRow("half way") << qint64(32 * 1024 * 1024) << false;
+    QTest::newRow("half way, earlier copy beside") << qint64(32 * 1024 * 1024) << true;
 }
 
-void TestArquivos::progressoCancelado()
+// The step function stops the copy: false comes back, nothing is left at the target, not
+// even under a temporary name, and no step comes after the one that said stop.
+void TestArquivos::copiaInterrompida()
 {
-    QFETCH(int, aPartirDe);
+    QFETCH(qint64, pararEm);
     QFETCH(bool, existeAntes);
     QVERIFY(QDir().mkpath(caminho("local")));
     const QString origem = caminho("ZAM.FDB");
     const QString destino = caminho("local/ZAM.FDB");
-    escreverArquivo(origem, aleatorio(64 * 1024 * 1024));
+    escreverArquivo(origem, bytesAleatorios(64 * 1024 * 1024));
     if (existeAntes)
         escreverArquivo(caminho("local/20240102030405_ZAM.FDB"), "anterior");
-    const QStringList antes = conteudo(caminho("local"));
+    const QStringList antes = conteudoDaPasta(caminho("local"));
 
-    QWidget pai;
-    TCancelador cancelador(&pai, aPartirDe);
-    QVERIFY(!copiarComProgresso(&pai, origem, destino));
+    TPassosVistos vistos;
+    vistos.pararEm = pararEm;
+    QVERIFY(!copiarAcompanhado(origem, destino, vistos.passo()));
 
-    QVERIFY(cancelador.valorNoClique >= aPartirDe);
-    QVERIFY(cancelador.valorNoClique < 10000);
+    QVERIFY(!vistos.passos.isEmpty());
+    QVERIFY(vistos.passos.back().first >= pararEm);
+    QVERIFY(vistos.passos.back().first < vistos.passos.back().second);
+    for (qsizetype i = 0; i + 1 < vistos.passos.size(); ++i)
+        QVERIFY(vistos.passos[i].first < pararEm);
     QVERIFY(!QFileInfo::exists(destino));
-    QCOMPARE(conteudo(caminho("local")), antes);
-    // A cancel is the user's own choice: nothing to report.
-    QVERIFY(FDialogos.chamadas.empty());
-}
-
-void TestArquivos::progressoFalhaRelatada_data()
-{
-    QTest::addColumn<QString>("origem");
-    QTest::addColumn<QString>("destino");
-    QTest::addColumn<int>("erro");
-
-    QTest::newRow("missing source") << "\\\\SRV\\ZAM\\ZAM_DADOS\\X\\ZAM.FDB"
-                                    << "local/ZAM.FDB" << ENOENT;
-    QTest::newRow("missing target folder") << "\\\\SRV\\ZAM\\ZAM_DADOS\\A\\ZAM.FDB"
-                                           << "local/nao/ZAM.FDB" << ENOENT;
-}
-
-// The error box names the files as the program knows them, network share and all.
-void TestArquivos::progressoFalhaRelatada()
-{
-    QFETCH(QString, origem);
-    QFETCH(QString, destino);
-    QFETCH(int, erro);
-    QVERIFY(QDir().mkpath(caminho("smb/SRV/ZAM/ZAM_DADOS/A")) && QDir().mkpath(caminho("local")));
-    qputenv("ZAMDADOS_SMB", QFile::encodeName(caminho("smb")));
-    escreverArquivo(caminho("smb/SRV/ZAM/ZAM_DADOS/A/ZAM.FDB"), "base");
-    const QString alvo = caminho(destino);
-
-    QWidget pai;
-    QVERIFY(!copiarComProgresso(&pai, origem, alvo));
-
-    QCOMPARE(FDialogos.chamadas.size(), size_t(1));
-    const TChamadaDialogo &caixa = FDialogos.chamadas[0];
-    QCOMPARE(caixa.icone, TIconeDialogo::Erro);
-    QCOMPARE(caixa.pai, &pai);
-    QCOMPARE(caixa.texto, QStringLiteral("Não foi possível copiar \"%1\" para \"%2\": %3.")
-                              .arg(origem, alvo, textoDoErro(erro)));
-    QCOMPARE(conteudo(caminho("local")), QStringList());
+    QCOMPARE(conteudoDaPasta(caminho("local")), antes);
 }
 
 void TestArquivos::renomear_data()
@@ -429,7 +303,7 @@ void TestArquivos::renomear()
         QCOMPARE(lerArquivo(destino + "/dentro"), QByteArray("x"));
     else
         QCOMPARE(lerArquivo(destino), QByteArray("base"));
-    QCOMPARE(conteudo(caminho("ZAM_DADOS")), QStringList{"20240102030405_ZAM.FDB"});
+    QCOMPARE(conteudoDaPasta(caminho("ZAM_DADOS")), QStringList{"20240102030405_ZAM.FDB"});
 }
 
 void TestArquivos::renomearNaoSobrescreve_data()
@@ -465,7 +339,7 @@ void TestArquivos::renomearNaoSobrescreve()
     escreverArquivo(caminho("outroArquivo"), "dois");
     QVERIFY(QDir().mkpath(caminho("vazia")) && QDir().mkpath(caminho("cheia")));
     escreverArquivo(caminho("cheia/dentro"), "tres");
-    const QStringList antes = conteudo(FPasta->path());
+    const QStringList antes = conteudoDaPasta(FPasta->path());
 
     try {
         if (atomico)
@@ -477,65 +351,12 @@ void TestArquivos::renomearNaoSobrescreve()
         QCOMPARE(e.mensagem(), textoDoErro(erro));
     }
 
-    QCOMPARE(conteudo(FPasta->path()), antes);
+    QCOMPARE(conteudoDaPasta(FPasta->path()), antes);
     QCOMPARE(lerArquivo(caminho("arquivo")), QByteArray("um"));
     QCOMPARE(lerArquivo(caminho("outroArquivo")), QByteArray("dois"));
     QCOMPARE(lerArquivo(caminho("cheia/dentro")), QByteArray("tres"));
-    QCOMPARE(conteudo(caminho("vazia")), QStringList());
+    QCOMPARE(conteudoDaPasta(caminho("vazia")), QStringList());
 }
 
-void TestArquivos::abrirPastaEntregaUrl()
-{
-    QVERIFY(QDir().mkpath(caminho("smb/SRV/ZAM 7/ZAM_DADOS/CLIENTE")));
-    qputenv("ZAMDADOS_SMB", QFile::encodeName(caminho("smb")));
-    TReceptorUrl receptor;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &receptor, "abrir");
-
-    abrirPasta(QStringLiteral("\\\\SRV\\ZAM 7\\ZAM_DADOS\\CLIENTE"));
-
-    QCOMPARE(receptor.urls.size(), 1);
-    QCOMPARE(receptor.urls[0], QUrl::fromLocalFile(caminho("smb/SRV/ZAM 7/ZAM_DADOS/CLIENTE")));
-}
-
-void TestArquivos::abrirPastaFalha_data()
-{
-    QTest::addColumn<QString>("pasta");
-    QTest::addColumn<QString>("mensagem");
-
-    const QString compartilhada = QStringLiteral("\\\\SRV\\ZAM\\ZAM_DADOS\\");
-    QTest::newRow("missing folder") << compartilhada + "NOVA"
-                                    << "Pasta não encontrada: \"" + compartilhada + "NOVA\"";
-    QTest::newRow("drive letter") << "c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\CLIENTE"
-                                  << "Pasta não encontrada: "
-                                     "\"c:\\Tessaron\\ZAM_7\\ZAM_DADOS\\CLIENTE\"";
-    QTest::newRow("a file") << compartilhada + "ZAM.FDB"
-                            << "Não é uma pasta: \"" + compartilhada + "ZAM.FDB\"";
-    QTest::newRow("no file browser")
-        << compartilhada + "CLIENTE"
-        << "Nenhum gerenciador de arquivos pôde abrir a pasta \"" + compartilhada + "CLIENTE\"";
-}
-
-void TestArquivos::abrirPastaFalha()
-{
-    QFETCH(QString, pasta);
-    QFETCH(QString, mensagem);
-    QVERIFY(QDir().mkpath(caminho("smb/SRV/ZAM/ZAM_DADOS/CLIENTE")));
-    escreverArquivo(caminho("smb/SRV/ZAM/ZAM_DADOS/ZAM.FDB"), "x");
-    qputenv("ZAMDADOS_SMB", QFile::encodeName(caminho("smb")));
-    // A handler that cannot take the URL is how the desktop says that nothing could open it;
-    // the other cases must not get as far as the desktop.
-    TReceptorUrl receptor;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &receptor, "semEsseMetodo");
-    if (QByteArray(QTest::currentDataTag()) == "no file browser")
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No such method"));
-
-    try {
-        abrirPasta(pasta);
-        QFAIL("the folder was opened");
-    } catch (const EZamErro &e) {
-        QCOMPARE(e.mensagem(), mensagem);
-    }
-}
-
-QTEST_MAIN(TestArquivos)
+QTEST_GUILESS_MAIN(TestArquivos)
 #include "tst_arquivos.moc"

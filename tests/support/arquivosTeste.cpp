@@ -1,13 +1,16 @@
 #include "support/arquivosTeste.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,6 +28,62 @@ void escreverArquivo(const QString &caminho, const QByteArray &bytes)
     QFile file(caminho);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         qFatal("cannot write test file %s", qPrintable(caminho));
+}
+
+QString textoDoErro(int codigo)
+{
+    return QString::fromLocal8Bit(std::strerror(codigo));
+}
+
+QByteArray bytesAleatorios(qsizetype tamanho)
+{
+    QByteArray bytes(tamanho, Qt::Uninitialized);
+    QRandomGenerator gerador(42);
+    for (char &c : bytes)
+        c = char(gerador.bounded(256));
+    return bytes;
+}
+
+QStringList conteudoDaPasta(const QString &pasta)
+{
+    QStringList nomes = QDir(pasta).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                              QDir::NoDotAndDotDot);
+    nomes.sort();
+    return nomes;
+}
+
+void criarArquivoEsparso(const QString &caminho, qint64 tamanho,
+                         const QList<std::pair<qint64, QByteArray>> &pedacos)
+{
+    const int fd =
+        ::open(QFile::encodeName(caminho).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    for (const auto &[posicao, bytes] : pedacos)
+        QCOMPARE(::pwrite(fd, bytes.constData(), size_t(bytes.size()), posicao),
+                 ssize_t(bytes.size()));
+    QCOMPARE(::ftruncate(fd, tamanho), 0);
+    ::close(fd);
+}
+
+QByteArray lerPedaco(const QString &caminho, qint64 posicao, qint64 tamanho)
+{
+    QFile file(caminho);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(posicao))
+        return {};
+    return file.read(tamanho);
+}
+
+QDateTime criarOrigemDeCopia(const QString &caminho, const QByteArray &bytes)
+{
+    escreverArquivo(caminho, bytes);
+    if (!QFile::setPermissions(caminho, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup))
+        qFatal("cannot set the permissions of %s", qPrintable(caminho));
+    const QDateTime modificado = QDateTime(QDate(2021, 3, 4), QTime(5, 6, 7));
+    QFile file(caminho);
+    if (!file.open(QIODevice::ReadWrite) ||
+        !file.setFileTime(modificado, QFileDevice::FileModificationTime))
+        qFatal("cannot set the modification time of %s", qPrintable(caminho));
+    return modificado;
 }
 
 namespace {

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
+#include <utility>
 
 class QWidget;
 
@@ -11,6 +15,21 @@ class QWidget;
 // not even root.
 QByteArray lerArquivo(const QString &caminho);
 void escreverArquivo(const QString &caminho, const QByteArray &bytes);
+
+// The system's text for an errno code, as the program's errors carry it.
+QString textoDoErro(int codigo);
+// The same tamanho bytes for every run of a test.
+QByteArray bytesAleatorios(qsizetype tamanho);
+// What a folder holds, hidden files included, sorted: a copy under a temporary name would show.
+QStringList conteudoDaPasta(const QString &pasta);
+// A file of tamanho bytes that is a hole except for the given pieces (position, bytes).
+void criarArquivoEsparso(const QString &caminho, qint64 tamanho,
+                         const QList<std::pair<qint64, QByteArray>> &pedacos);
+QByteArray lerPedaco(const QString &caminho, qint64 posicao, qint64 tamanho);
+
+// The source of a copy: the bytes, permissions rw-r----- and a modification time of its own,
+// all of which a copy must keep. Returns that time.
+QDateTime criarOrigemDeCopia(const QString &caminho, const QByteArray &bytes);
 
 class TPastaSomenteLeitura
 {

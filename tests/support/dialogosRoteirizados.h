@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dialogos.h"
+#include "ui/comum/dialogos.h"
 
 #include <QString>
 #include <deque>

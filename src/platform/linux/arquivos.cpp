@@ -2,15 +2,10 @@
 #include "platform/linux/arquivos.h"
 
 #include "platform/caminhos.h"
-#include "platform/dialogos.h"
 #include "platform/erros.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QProgressDialog>
 #include <QRandomGenerator>
-
-#include <functional>
 
 #include <algorithm>
 #include <cerrno>
@@ -23,9 +18,6 @@
 #include <vector>
 
 namespace {
-
-// Told after each block: how many bytes of how many are done; false stops the copy.
-using TPasso = std::function<bool(qint64 feitos, qint64 total)>;
 
 constexpr qint64 tamanhoBloco = 1 << 20;
 
@@ -118,7 +110,7 @@ void escreverTudo(int fd, const char *bytes, qint64 tamanho, off_t posicao)
 
 // Copies the contents block by block. Holes of a sparse file are skipped, so they stay holes
 // in the copy and cost no time; they count as done all the same.
-bool copiarConteudo(int origem, int destino, qint64 total, const TPasso &passo)
+bool copiarConteudo(int origem, int destino, qint64 total, const TPassoCopia &passo)
 {
     std::vector<char> bloco(tamanhoBloco);
     bool semMapa = false;
@@ -164,7 +156,7 @@ bool copiarConteudo(int origem, int destino, qint64 total, const TPasso &passo)
 
 // The whole copy on local paths; false when passo stopped it. Nothing is left at destino but
 // a complete copy.
-bool copiar(const QString &origemLocal, const QString &destinoLocal, const TPasso &passo)
+bool copiar(const QString &origemLocal, const QString &destinoLocal, const TPassoCopia &passo)
 {
     const QByteArray origem = nativo(origemLocal);
     const QByteArray destino = nativo(destinoLocal);
@@ -255,34 +247,7 @@ void renomearSemSobrescrever(const QString &origem, const QString &destino)
     renomearAtomico(nativo(caminhoLocal(origem)), nativo(caminhoLocal(destino)));
 }
 
-bool copiarComProgresso(QWidget *pai, const QString &origem, const QString &destino)
+bool copiarAcompanhado(const QString &origem, const QString &destino, const TPassoCopia &passo)
 {
-    constexpr int escala = 10000;
-    QProgressDialog dialogo(pai);
-    dialogo.setObjectName(QStringLiteral("progressoCopia"));
-    dialogo.setWindowTitle(QStringLiteral("Copiando"));
-    dialogo.setLabelText(QStringLiteral("Copiando %1\npara %2").arg(origem, destino));
-    // Nobody may start another command on these files while the copy runs.
-    dialogo.setWindowModality(Qt::ApplicationModal);
-    dialogo.setRange(0, escala);
-    dialogo.setMinimumDuration(500);
-    dialogo.setAutoClose(false);
-    dialogo.setAutoReset(false);
-
-    const auto passo = [&dialogo](qint64 feitos, qint64 total) {
-        dialogo.setValue(total > 0 ? int(feitos * escala / total) : escala);
-        // Until the dialog shows, clicks and keys wait; the window repaints all the same.
-        QCoreApplication::processEvents(dialogo.isVisible() ? QEventLoop::AllEvents
-                                                            : QEventLoop::ExcludeUserInputEvents);
-        return !dialogo.wasCanceled();
-    };
-    try {
-        return copiar(caminhoLocal(origem), caminhoLocal(destino), passo);
-    } catch (const EZamErro &e) {
-        // The error box must not open under a progress dialog that keeps the input.
-        dialogo.hide();
-        mostrarErro(pai, QStringLiteral("Não foi possível copiar \"%1\" para \"%2\": %3")
-                             .arg(origem, destino, e.mensagem()));
-        return false;
-    }
+    return copiar(caminhoLocal(origem), caminhoLocal(destino), passo);
 }

@@ -5,9 +5,10 @@
 #include "controls/uTZamListView.h"
 #include "platform/arquivos.h"
 #include "platform/caminhos.h"
-#include "platform/dialogos.h"
 #include "platform/erros.h"
-#include "platform/gerenciadorArquivos.h"
+#include "ui/comum/copiaComProgresso.h"
+#include "ui/comum/dialogos.h"
+#include "ui/comum/gerenciadorArquivos.h"
 #include "ui/main/uFormPrincipal.h"
 
 #include <QAction>
@@ -197,7 +198,7 @@ void TForm1::mnAlterarPortaClick()
             throw EZamErro(QStringLiteral("Porta inválida. Informe um número 3050, 3055, etc."));
         registro->Setporta(porta);
         preencherLinha(registro, linha);
-        FZamDadosList->save();
+        FPastas.FZamDadosList->save();
     }
     mostrarEntrar();
 }

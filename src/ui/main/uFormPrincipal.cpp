@@ -1,20 +1,18 @@
 #include "ui/main/uFormPrincipal.h"
 
-#include "catalog/varredura.h"
 #include "controls/uTZamLabelLink.h"
 #include "controls/uTZamListView.h"
 #include "jobs/coletas.h"
 #include "jobs/renomearUF.h"
 #include "launcher/zamcon.h"
 #include "platform/caminhos.h"
-#include "platform/dialogos.h"
 #include "platform/erros.h"
 #include "sql/copiaTabulada.h"
 #include "sql/uFormSQL.h"
+#include "ui/comum/dialogos.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QCollator>
 #include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -34,7 +32,6 @@ TForm1 *Form1 = nullptr;
 
 namespace {
 
-const QString arquivoHosts = QStringLiteral("ZamDados.Hosts.txt");
 const QString tituloCaminho = QStringLiteral("Caminho ZAM_DADOS");
 
 // The window is laid out for this client width; controls anchored to the right move by
@@ -49,67 +46,6 @@ bool ehBrancoOuControle(QChar c)
 bool soBrancos(const QString &texto)
 {
     return std::all_of(texto.cbegin(), texto.cend(), ehBrancoOuControle);
-}
-
-// The first character of a format that is not one of its field letters.
-QChar separadorDoFormato(const QString &formato, const QString &letras, QChar padrao)
-{
-    for (const QChar c : formato) {
-        if (!letras.contains(c) && c != u' ' && c != u'\'')
-            return c;
-    }
-    return padrao;
-}
-
-// How the rows show dates and sizes, worked out once per refill.
-struct TFormatoLinhas
-{
-    QLocale locale;
-    QString formatoData;
-
-    TFormatoLinhas()
-    {
-        const QChar data = separadorDoFormato(locale.dateFormat(QLocale::ShortFormat),
-                                              QStringLiteral("dMy"), u'/');
-        const QChar hora = separadorDoFormato(locale.timeFormat(QLocale::ShortFormat),
-                                              QStringLiteral("hHmsaApt"), u':');
-        formatoData = QStringLiteral("dd%1MM%1yyyy hh%2mm").arg(data, hora);
-    }
-
-    QString tamanho(TTamanho valor) const
-    {
-        return locale.toString(double(valor) / tamanhoUm, 'f', 2);
-    }
-};
-
-// The three cells of the catalogue, then the cells the batch jobs wrote for the record;
-// a row's other texts stay as they are.
-TZamListItem linhaDoRegistro(const TZamDadosItemPtr &registro, TZamListItem linha,
-                             const TFormatoLinhas &formato, const QMap<int, QString> *celulas)
-{
-    linha.Caption = registro->Getnome();
-    while (linha.SubItems.size() < 3)
-        linha.SubItems.append(QString());
-    linha.SubItems[0] = QString::number(registro->Getporta());
-    linha.SubItems[1] =
-        formato.locale.toString(deDataHora(registro->Getdatahora()), formato.formatoData);
-    linha.SubItems[2] = formato.tamanho(registro->Gettamanho());
-    if (celulas) {
-        for (auto it = celulas->cbegin(); it != celulas->cend(); ++it) {
-            while (linha.SubItems.size() < it.key())
-                linha.SubItems.append(QString());
-            linha.SubItems[it.key() - 1] = it.value();
-        }
-    }
-    linha.Data = registro;
-    return linha;
-}
-
-// A fixed-point division rounded to the nearest ten-thousandth.
-TTamanho dividirArredondado(TTamanho valor, TTamanho divisor)
-{
-    const TTamanho metade = divisor / 2;
-    return valor >= 0 ? (valor + metade) / divisor : -((-valor + metade) / divisor);
 }
 
 bool dentroDe(const QWidget *conteiner, const QWidget *widget)
@@ -151,7 +87,7 @@ void TZamComboBox::hidePopup()
 TForm1::TForm1(const QString &pastaPrograma, const QStringList &argumentos, QWidget *parent)
     : QDialog(parent)
     , FPastaPrograma(pastaPrograma)
-    , FZamcon(std::make_unique<TZamcon>(juntarCaminho(pastaPrograma, TZamcon::nomeArquivo)))
+    , FPastas(pastaPrograma)
 {
     Form1 = this;
     criarControles();
@@ -213,8 +149,8 @@ void TForm1::criarControles()
         mostrarErro(this, QString::fromUtf8(erro.what()));
     };
     ZamListView1->OnCustomDrawItem = [this](int linha, QFont &fonte) {
-        fonte.setBold(!iniFolderName.isEmpty() &&
-                      ZamListView1->item(linha).Caption == iniFolderName);
+        fonte.setBold(!FPastas.iniFolderName.isEmpty() &&
+                      ZamListView1->item(linha).Caption == FPastas.iniFolderName);
     };
     // The list, and beside it the error list of the self-test once it has run.
     FMeio = new QWidget(this);
@@ -327,6 +263,8 @@ void TForm1::criarMenu()
 
     connect(mnExecutarSQL, &QAction::triggered, this, protegido(this, &TForm1::mnExecutarSQLClick));
     connect(mnTestarZamdef, &QAction::triggered, this, protegido(this, &TForm1::Button7Click));
+    connect(&FAutoteste, &TContadorLote::loteConcluido, mnTestarZamdef,
+            [this]() { mnTestarZamdef->setEnabled(true); });
     connect(mnColetarQtdTrabalhadores, &QAction::triggered, this,
             protegido(this, &TForm1::mnColetarQtdTrabalhadoresClick));
     connect(mnColetarVersaoTabdef, &QAction::triggered, this,
@@ -361,46 +299,25 @@ void TForm1::resizeEvent(QResizeEvent *evento)
 
 // ---- start-up ----
 
-QString TForm1::arquivoDosHosts() const
-{
-    return juntarCaminho(FPastaPrograma, arquivoHosts);
-}
-
-TZamDadosHostList &TForm1::hostsParaRegistrar()
-{
-    // A list that could not be read at start-up is read again, so that a broken file is
-    // never overwritten by the one new entry; a missing file starts empty.
-    if (!FHosts) {
-        const QString arquivo = arquivoDosHosts();
-        FHosts = QFileInfo::exists(caminhoLocal(arquivo))
-                     ? std::make_unique<TZamDadosHostList>(arquivo)
-                     : TZamDadosHostList::vazia(arquivo);
-    }
-    return *FHosts;
-}
-
 void TForm1::FormCreate(const QStringList &argumentos)
 {
     // A list that cannot be read is reported, and the window still opens. A list that was
     // read stays when only its rewrite into the full form fails (a read-only folder).
-    executarProtegido(this, [this]() {
-        FHosts = TZamDadosHostList::semRegravar(arquivoDosHosts());
-        FHosts->regravarFormaCurta();
-    });
+    executarProtegido(this, [this]() { FPastas.carregarHosts(); });
     executarProtegido(this, [this, &argumentos]() {
         preencherPasta();
         selecionarLinhaInicial(argumentos);
-        lerUltimaBase();
+        FPastas.lerUltimaBase();
         carregarPasta();
     });
 }
 
 void TForm1::preencherPasta()
 {
-    FHostsCombo = FHosts ? FHosts->ordenados() : std::vector<TZamDadosHostPtr>();
+    FPastas.ordenarLinhas();
     const QString texto = ComboBox1->currentText();
     ComboBox1->clear();
-    for (const TZamDadosHostPtr &host : FHostsCombo)
+    for (const TZamDadosHostPtr &host : FPastas.hostsDasLinhas())
         ComboBox1->addItem(host->compartilhamento());
     ComboBox1->setMaxVisibleItems(std::max(1, ComboBox1->count()));
     ComboBox1->setEditText(texto);
@@ -415,7 +332,7 @@ void TForm1::selecionarLinhaInicial(const QStringList &argumentos)
         FLinhaCombo = -1;
         return;
     }
-    const int linha = TZamDadosHostList::posicaoInicial(FHostsCombo);
+    const int linha = FPastas.linhaInicial();
     if (linha >= 0)
         selecionarLinhaDoCombo(linha);
 }
@@ -446,56 +363,25 @@ void TForm1::FormShow()
     ZamListView1->updateGeometry();
 }
 
-void TForm1::lerUltimaBase()
-{
-    iniFolderName = FZamcon->lerUltimaBase();
-}
-
-QString TForm1::lerPortaPadrao() const
-{
-    return FZamcon->lerPortaPadrao();
-}
-
 // ---- data folders ----
 
 TZamDadosHostPtr TForm1::hostSelecionado()
 {
-    if (FLinhaCombo >= 0 && FLinhaCombo < int(FHostsCombo.size()))
-        return FHostsCombo[FLinhaCombo];
-
-    const QString texto = ComboBox1->currentText();
-    if (FHostAvulso && FHostAvulso->compartilhamento() == texto)
-        return FHostAvulso;
-    // A folder named on the command line that is registered keeps its server path.
-    if (FHosts) {
-        if (const TZamDadosHostPtr registrado = FHosts->items().value(texto))
-            return registrado;
-    }
-    FHostAvulso = TZamDadosHost::avulso(texto);
-    return FHostAvulso;
+    return FPastas.hostPara(FLinhaCombo, ComboBox1->currentText());
 }
 
 void TForm1::carregarPasta()
 {
-    FZamDadosList = std::make_unique<TZamDadosList>(hostSelecionado());
+    FPastas.carregarCatalogo(hostSelecionado());
     // The jobs' cells belong to the records of the catalogue shown until now.
-    FCelulasDasTarefas.clear();
-    if (!QFileInfo(caminhoLocal(FZamDadosList->fileName())).isFile())
-        buscarBases();
+    FLinhas.esquecerCelulas();
     preencherLista();
-}
-
-void TForm1::buscarBases()
-{
-    ::buscarBases(*FZamDadosList, lerPortaPadrao());
 }
 
 void TForm1::atualizarBases()
 {
-    if (!FZamDadosList)
-        return;
-    ::atualizarBases(*FZamDadosList, lerPortaPadrao());
-    preencherLista();
+    if (FPastas.atualizarBases())
+        preencherLista();
 }
 
 void TForm1::btnAtualizarClick()
@@ -522,7 +408,7 @@ void TForm1::ComboBox1Select()
     mnCopiar->setEnabled(remotoComCatalogo);
     // A folder the user chose that is not there (a typing slip, a share not mounted) would
     // show as an empty list: say so.
-    if (FZamDadosList->items().isEmpty())
+    if (FPastas.FZamDadosList->items().isEmpty())
         verificarPastaDeDados(ComboBox1->currentText());
 }
 
@@ -580,7 +466,7 @@ void TForm1::ComboBox1Exit()
     auto host = std::make_shared<TZamDadosHost>();
     host->Setcompartilhamento(ComboBox1->currentText());
     host->setPath(caminho);
-    FHostAvulso = host;
+    FPastas.definirAvulso(host);
     ComboBox1Select();
     if (ZamListView1->count() > 0)
         registrarPasta(host);
@@ -588,10 +474,8 @@ void TForm1::ComboBox1Exit()
 
 void TForm1::registrarPasta(const TZamDadosHostPtr &host)
 {
-    TZamDadosHostList &hosts = hostsParaRegistrar();
     const QString chave = host->compartilhamento();
-    hosts.adicionar(host);
-    FHostsCombo.push_back(host);
+    FPastas.registrar(host);
     ComboBox1->addItem(chave);
     selecionarLinhaDoCombo(ComboBox1->findText(chave, Qt::MatchExactly | Qt::MatchCaseSensitive));
     ComboBox1->setMaxVisibleItems(ComboBox1->count());
@@ -608,29 +492,9 @@ void TForm1::habilitarControles(bool enabled)
 
 // ---- the list ----
 
-void TForm1::registrosEmOrdem()
-{
-    FRegistrosOrdenados.clear();
-    if (FZamDadosList) {
-        const auto &itens = FZamDadosList->items();
-        FRegistrosOrdenados.assign(itens.cbegin(), itens.cend());
-    }
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseSensitive);
-    std::sort(FRegistrosOrdenados.begin(), FRegistrosOrdenados.end(),
-              [&collator](const TZamDadosItemPtr &a, const TZamDadosItemPtr &b) {
-                  return collator.compare(a->Getnome(), b->Getnome()) < 0;
-              });
-}
-
 void TForm1::encherLinhas(const std::vector<TZamDadosItemPtr> &registros)
 {
-    const TFormatoLinhas formato;
-    std::vector<TZamListItem> linhas;
-    linhas.reserve(registros.size());
-    for (const TZamDadosItemPtr &registro : registros)
-        linhas.push_back(linhaDoRegistro(registro, TZamListItem(), formato, celulasDe(registro)));
-
+    std::vector<TZamListItem> linhas = FLinhas.linhas(registros);
     // The bracket closes in every case; its re-sort may fail (a cell of the sorted column
     // that is no valid date or number), and that error goes on to the error box.
     ZamListView1->BeginUpdateZam(int(registros.size()));
@@ -646,39 +510,24 @@ void TForm1::encherLinhas(const std::vector<TZamDadosItemPtr> &registros)
 
 void TForm1::preencherLinha(const TZamDadosItemPtr &registro, int linha)
 {
-    ZamListView1->setItem(linha, linhaDoRegistro(registro, ZamListView1->item(linha),
-                                                 TFormatoLinhas(), celulasDe(registro)));
+    ZamListView1->setItem(linha, FLinhas.linha(registro, ZamListView1->item(linha)));
 }
 
 void TForm1::preencherLista()
 {
-    registrosEmOrdem();
+    FLinhas.ordenar(FPastas.registros());
     // The filter box's text holds for every refill, whatever folder is shown: the rows
     // listed, and those a job runs over, are always the ones it lets through.
     filtrarLinhas();
 
     // The title and the total are the whole catalogue's.
-    TTamanho total = 0;
-    for (const TZamDadosItemPtr &registro : FRegistrosOrdenados)
-        total += dividirArredondado(registro->Gettamanho(), 1024);
     mostrarTitulo();
-    lbTamanho->setText(TFormatoLinhas().tamanho(dividirArredondado(total, 1024)) +
-                       QStringLiteral(" GB"));
+    lbTamanho->setText(FLinhas.tamanhoTotal());
 }
 
 void TForm1::filtrarLinhas()
 {
-    const QString filtro = Edit1->text();
-    if (filtro.isEmpty()) {
-        encherLinhas(FRegistrosOrdenados);
-        return;
-    }
-    std::vector<TZamDadosItemPtr> filtrados;
-    for (const TZamDadosItemPtr &registro : FRegistrosOrdenados) {
-        if (registro->Getnome().contains(filtro, Qt::CaseInsensitive))
-            filtrados.push_back(registro);
-    }
-    encherLinhas(filtrados);
+    encherLinhas(FLinhas.filtrados(Edit1->text()));
 }
 
 void TForm1::Edit1Change()
@@ -708,7 +557,7 @@ void TForm1::selecionarEMostrar(int linha)
 int TForm1::linhaDaUltimaBase() const
 {
     // An empty name is no database: nothing is pre-selected then.
-    return iniFolderName.isEmpty() ? -1 : linhaPeloNome(iniFolderName);
+    return FPastas.iniFolderName.isEmpty() ? -1 : linhaPeloNome(FPastas.iniFolderName);
 }
 
 TZamDadosItemPtr TForm1::registroSelecionado() const
@@ -864,7 +713,7 @@ void TForm1::gravarZamcon()
     if (!registro)
         throw EZamErro(QStringLiteral("Selecione um Item"));
     // The record's own data folder: the one whose path is written beside it.
-    FZamcon->gravarZamcon(*registro->host(), *registro);
+    FPastas.zamcon().gravarZamcon(*registro->host(), *registro);
 }
 
 bool TForm1::abrirZam(bool testarZamdef)
@@ -908,12 +757,6 @@ void TForm1::ZamLabelLink1Click()
 
 // ---- batch jobs ----
 
-const QMap<int, QString> *TForm1::celulasDe(const TZamDadosItemPtr &registro) const
-{
-    const auto it = FCelulasDasTarefas.find(registro);
-    return it == FCelulasDasTarefas.end() ? nullptr : &it->second;
-}
-
 std::vector<TZamDadosItemPtr> TForm1::registrosDaLista() const
 {
     std::vector<TZamDadosItemPtr> registros;
@@ -931,7 +774,7 @@ int TForm1::adicionarColuna(const QString &titulo)
 
 void TForm1::definirCelula(const TZamDadosItemPtr &registro, int coluna, const QString &texto)
 {
-    FCelulasDasTarefas[registro][coluna] = texto;
+    FLinhas.definirCelula(registro, coluna, texto);
     const int linha = ZamListView1->findData(registro.get());
     if (linha < 0)
         return;
@@ -944,7 +787,7 @@ void TForm1::definirCelula(const TZamDadosItemPtr &registro, int coluna, const Q
 
 void TForm1::mostrarTitulo()
 {
-    const QString titulo = QStringLiteral("Zamdados: %1").arg(FRegistrosOrdenados.size());
+    const QString titulo = QStringLiteral("Zamdados: %1").arg(FLinhas.registrosOrdenados().size());
     setWindowTitle(FProgressoTarefa.isEmpty() ? titulo
                                               : titulo + QStringLiteral(" · ") + FProgressoTarefa);
 }
@@ -957,12 +800,7 @@ void TForm1::mostrarProgresso(const QString &texto)
 
 std::optional<QString> TForm1::celula(const TZamDadosItemPtr &registro, int coluna) const
 {
-    if (const QMap<int, QString> *celulas = celulasDe(registro)) {
-        const auto it = celulas->find(coluna);
-        if (it != celulas->cend())
-            return *it;
-    }
-    return std::nullopt;
+    return FLinhas.celula(registro, coluna);
 }
 
 void TForm1::pastaRenomeada(const TZamDadosItemPtr &registro, const QString &sufixo,
@@ -974,34 +812,60 @@ void TForm1::pastaRenomeada(const TZamDadosItemPtr &registro, const QString &suf
         item.Caption += sufixo;
         ZamListView1->setItem(linha, std::move(item));
     }
-    // The refresh at the end finds the folder under its new name: a record waiting there
-    // keeps the port the user gave the database, which a new one would lose.
-    if (!nomeNovo || !FZamDadosList || FZamDadosList->host() != registro->host() ||
-        FZamDadosList->items().contains(*nomeNovo))
+    FPastas.pastaRenomeada(registro, nomeNovo);
+}
+
+void TForm1::soltarMouse()
+{
+    if (QWidget *captura = QWidget::mouseGrabber())
+        captura->releaseMouse();
+}
+
+void TForm1::tarefaConcluida(const QString &titulo, const QString &mensagem)
+{
+    dialogos().mensagem(this, titulo, mensagem, TIconeDialogo::Informacao);
+}
+
+void TForm1::tarefaFalhou(const QString &mensagem)
+{
+    soltarMouse();
+    dialogos().mensagem(this, QStringLiteral("Erro"), mensagem, TIconeDialogo::Erro);
+}
+
+void TForm1::baseReprovada(const QString &nome)
+{
+    if (ListBox1)
+        ListBox1->addItem(nome);
+}
+
+void TForm1::iniciarColeta(TColeta coleta)
+{
+    const QString pergunta = coleta.pergunta;
+    auto execucao = std::make_unique<TExecucaoColeta>(*this, *this, std::move(coleta));
+    if (!dialogos().perguntar(this, QApplication::applicationName(), pergunta))
         return;
-    auto renomeado = std::make_shared<TZamDadosItem>(registro->host());
-    renomeado->Setnome(*nomeNovo);
-    renomeado->Setporta(registro->Getporta());
-    renomeado->Setdatahora(registro->Getdatahora());
-    renomeado->Settamanho(registro->Gettamanho());
-    FZamDadosList->items().insert(*nomeNovo, renomeado);
+    execucao.release()->iniciar();
 }
 
 void TForm1::mnColetarQtdTrabalhadoresClick()
 {
     mnColetarQtdTrabalhadores->setEnabled(false);
-    iniciarColetaQtdTrabalhadores(*this);
+    iniciarColeta(coletaQtdTrabalhadores());
 }
 
 void TForm1::mnColetarVersaoTabdefClick()
 {
     mnColetarVersaoTabdef->setEnabled(false);
-    iniciarColetaTabdef(*this);
+    iniciarColeta(coletaTabdef());
 }
 
 void TForm1::mnRenomearPastasParaUFClick()
 {
-    iniciarRenomearPastasParaUF(*this);
+    const std::vector<TZamDadosItemPtr> registros = registrosDaLista();
+    TRenomearPastasParaUF::exigirBases(registros);
+    if (!dialogos().perguntar(this, TRenomearPastasParaUF::titulo, TRenomearPastasParaUF::pergunta))
+        return;
+    iniciarRenomearPastasParaUF(*this, *this, registros);
 }
 
 // ---- definitions self-test ----
@@ -1043,10 +907,7 @@ void TForm1::Button7Click()
     ListBox1->clear();
     // One run at a time: each ends every running main application.
     mnTestarZamdef->setEnabled(false);
-    auto *trabalhador = new TZamdefTestAllThread(*this);
-    trabalhador->errorListBox = ListBox1;
-    trabalhador->aoTerminar([this]() { mnTestarZamdef->setEnabled(true); });
-    trabalhador->start();
+    iniciarAutoteste(*this, *this, FAutoteste);
 }
 
 // ---- SQL in every database ----
@@ -1069,12 +930,7 @@ void TForm1::mnCopiarListaClick()
 void TForm1::mnExecutarSQLClick()
 {
     // Every database of the catalogue, whatever the list shows.
-    std::vector<TZamDadosItemPtr> registros;
-    if (FZamDadosList) {
-        const auto &itens = FZamDadosList->items();
-        registros.assign(itens.cbegin(), itens.cend());
-    }
     TForm2 janela(this);
-    janela.setPaths(registros);
+    janela.setPaths(FPastas.registros());
     janela.exec();
 }

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "catalog/uTZamDadosList.h"
+#include "execucao/contadorLote.h"
 #include "jobs/janelaTarefas.h"
+#include "jobs/relatoTarefas.h"
 #include "jobs/testeZamdef.h"
+#include "ui/main/linhasLista.h"
+#include "ui/main/registroPastas.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QLocale>
-#include <QMap>
-#include <map>
 #include <memory>
 
 class QAction;
@@ -21,7 +23,7 @@ class QToolButton;
 class TZamLabelLink;
 class TZamListView;
 struct TZamListItem;
-class TZamcon;
+struct TColeta;
 
 // The path box: an editable drop-down that tells when its list closes, whether or not the
 // user picked another line.
@@ -39,7 +41,7 @@ Q_SIGNALS:
 
 // The main window: the data folders, the catalogue of the chosen one, and entering a
 // database.
-class TForm1 : public QDialog, public IJanelaTarefas, public IJanelaAutoteste
+class TForm1 : public QDialog, public IJanelaTarefas, public IJanelaAutoteste, public IRelatoTarefas
 {
     Q_OBJECT
 
@@ -51,13 +53,10 @@ public:
 
     void habilitarControles(bool enabled) override;
     void carregarPasta();
-    void buscarBases();
     void atualizarBases();
     void preencherLinha(const TZamDadosItemPtr &registro, int linha);
     void preencherLista();
     void mostrarEntrar();
-    void lerUltimaBase();
-    QString lerPortaPadrao() const;
     void gravarZamcon();
     bool abrirZam(bool testarZamdef) override;
 
@@ -67,7 +66,7 @@ public:
     TZamDadosItemPtr registroSelecionado() const;
 
     // What the batch jobs see of the window.
-    QWidget *janela() override { return this; }
+    QObject *janela() override { return this; }
     std::vector<TZamDadosItemPtr> registrosDaLista() const override;
     int adicionarColuna(const QString &titulo) override;
     void definirCelula(const TZamDadosItemPtr &registro, int coluna, const QString &texto) override;
@@ -76,15 +75,20 @@ public:
     void mostrarProgresso(const QString &texto) override;
     void pastaRenomeada(const TZamDadosItemPtr &registro, const QString &sufixo,
                         const std::optional<QString> &nomeNovo) override;
+    void soltarMouse() override;
+    // What the jobs tell the user: boxes over this window, and the self-test's list.
+    void tarefaConcluida(const QString &titulo, const QString &mensagem) override;
+    void tarefaFalhou(const QString &mensagem) override;
+    void baseReprovada(const QString &nome) override;
     // What the definitions self-test sees of the window.
     int totalDeLinhas() const override;
     int linhaSelecionada() const override;
     void selecionarEMostrarLinha(int linha) override { selecionarEMostrar(linha); }
     QString legendaSelecionada() const override;
 
-    QString iniFolderName;
-    std::unique_ptr<TZamDadosList> FZamDadosList;
-    std::unique_ptr<TZamDadosHostList> FHosts;
+    // The data folders, the catalogue shown and the last database entered.
+    TRegistroPastas &pastas() { return FPastas; }
+
     // A job's progress, shown after the row count in the caption while it runs.
     QString FProgressoTarefa;
     void mostrarTitulo();
@@ -134,13 +138,10 @@ private:
     // Fails, saying which, when a data folder or its ZAM_DADOS is not there.
     void verificarPastaDeDados(const QString &pasta) const;
     void registrarPasta(const TZamDadosHostPtr &host);
-    QString arquivoDosHosts() const;
-    TZamDadosHostList &hostsParaRegistrar();
     void focoMudou(QWidget *antigo, QWidget *novo);
     void encherLinhas(const std::vector<TZamDadosItemPtr> &registros);
     // Fills the list with the records the filter box lets through.
     void filtrarLinhas();
-    void registrosEmOrdem();
     void selecionarEMostrar(int linha);
     int linhaDaUltimaBase() const;
     void selecionarLinhaDoCombo(int linha);
@@ -150,25 +151,22 @@ private:
     // Selects the first row when none is; fails on an empty list. Returns the selected row.
     int garantirSelecao();
     int linhaPeloNome(const QString &nome) const;
-    const QMap<int, QString> *celulasDe(const TZamDadosItemPtr &registro) const;
+    // Adds the collection's column, asks, and starts it over the rows shown. When the user
+    // says No the column stays, empty, and nothing starts.
+    void iniciarColeta(TColeta coleta);
 
     QString FPastaPrograma;
-    std::unique_ptr<TZamcon> FZamcon;
-    // The cells the batch jobs wrote, by record and column, so that a refill shows them again.
-    std::map<TZamDadosItemPtr, QMap<int, QString>> FCelulasDasTarefas;
-    // The catalogue's records in name order, sorted once per refill.
-    std::vector<TZamDadosItemPtr> FRegistrosOrdenados;
-    // The entries of the path box's lines, in line order.
-    std::vector<TZamDadosHostPtr> FHostsCombo;
-    // The selected line; -1 once the user has typed in the path box.
+    TRegistroPastas FPastas;
+    TLinhasLista FLinhas;
+    // The selected line of the path box; -1 once the user has typed in it.
     int FLinhaCombo = -1;
-    // The entry made for a folder that is no line of the path box.
-    TZamDadosHostPtr FHostAvulso;
     bool FMostrado = false;
     bool FPerguntando = false;
     int FLinkX = 361;
     // Whether the folder shown may be refreshed (not a network folder with a catalogue).
     bool FAtualizarPermitido = true;
+    // The self-test's run: one at a time, its entry enabled again when it is over.
+    TContadorLote FAutoteste;
 
     QWidget *FPainelTopo = nullptr;
     QWidget *FPainelBase = nullptr;

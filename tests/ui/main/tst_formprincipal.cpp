@@ -387,13 +387,13 @@ void TestFormPrincipal::negritoSoComMesmaCaixa()
     escreverArquivo(programa() + "/zamcon.ini",
                     "[ZAM]\r\nCAMINHO=c:\\x\\ZAM_DADOS\\CLIENTE\\ZAM.FDB\r\n");
     TForm1 &form = abrir();
-    QCOMPARE(form.iniFolderName, QString("CLIENTE"));
+    QCOMPARE(form.pastas().iniFolderName, QString("CLIENTE"));
     QCOMPARE(selecionada(), 0);
     QFont fonte;
     lista()->OnCustomDrawItem(0, fonte);
     QVERIFY(!fonte.bold());
 
-    form.iniFolderName = "Cliente";
+    form.pastas().iniFolderName = "Cliente";
     lista()->OnCustomDrawItem(0, fonte);
     QVERIFY(fonte.bold());
     lista()->OnCustomDrawItem(1, fonte);
@@ -408,7 +408,7 @@ void TestFormPrincipal::ultimaBaseComCaminhoLinux()
     escreverArquivo(programa() + "/zamcon.ini",
                     "[ZAM]\r\nCAMINHO=/srv/zam/ZAM_DADOS/BETA S\xe3o/ZAM.FDB\r\n");
     TForm1 &form = abrir();
-    QCOMPARE(form.iniFolderName, u"BETA São"_qs);
+    QCOMPARE(form.pastas().iniFolderName, u"BETA São"_qs);
     QCOMPARE(selecionada(), 1);
     QFont fonte;
     lista()->OnCustomDrawItem(1, fonte);

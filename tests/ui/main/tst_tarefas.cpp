@@ -134,7 +134,7 @@ private:
     QStringList habilitados() const;
     TZamDadosItemPtr registro(const QString &nome) const
     {
-        return FForm->FZamDadosList->items().value(nome);
+        return FForm->pastas().FZamDadosList->items().value(nome);
     }
     QStringList mensagens(TIconeDialogo icone, const QString &titulo = QString()) const;
     int perguntas() const;
@@ -241,8 +241,8 @@ void TestTarefas::escolherPasta(const QString &compartilhamento)
     auto *combo = FForm->findChild<QComboBox *>("ComboBox1");
     const int linha = combo->findText(compartilhamento);
     QVERIFY2(linha >= 0, qPrintable(compartilhamento));
-    if (combo->currentIndex() == linha && FForm->FZamDadosList &&
-        FForm->FZamDadosList->host()->compartilhamento() == compartilhamento)
+    if (combo->currentIndex() == linha && FForm->pastas().FZamDadosList &&
+        FForm->pastas().FZamDadosList->host()->compartilhamento() == compartilhamento)
         return;
     combo->setCurrentIndex(linha);
     Q_EMIT combo->activated(linha);
@@ -647,7 +647,7 @@ void TestTarefas::renomear()
     QCOMPARE(pastasEm(*FPasta), QStringList({esperado}));
     QCOMPARE(marca(*FPasta, esperado), nome);
     QCOMPARE(nomes(), QStringList({esperado}));
-    QCOMPARE(FForm->FZamDadosList->items().keys(), QStringList({esperado}));
+    QCOMPARE(FForm->pastas().FZamDadosList->items().keys(), QStringList({esperado}));
     QCOMPARE(registro(esperado)->Getporta(), quint32(porta()));
     QCOMPARE(lista()->item(0).SubItems.value(0), QString::number(porta()));
     TZamDadosList gravado(FPasta->host());

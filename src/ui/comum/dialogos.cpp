@@ -1,4 +1,4 @@
-#include "platform/dialogos.h"
+#include "ui/comum/dialogos.h"
 
 #include "platform/erros.h"
 

@@ -1,4 +1,4 @@
-#include "platform/gerenciadorArquivos.h"
+#include "ui/comum/gerenciadorArquivos.h"
 
 #include "platform/caminhos.h"
 #include "platform/erros.h"

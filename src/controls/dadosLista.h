@@ -1,10 +1,12 @@
 #pragma once
 
+#include "controls/tabelaRepartida.h"
 #include "platform/textoAsc.h"
 
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -81,6 +83,10 @@ struct TZamListGroup
     bool Collapsible = false;
     bool Collapsed = false;
 };
+
+// A deque, so that a list with very many groups never copies them all to grow, and a group
+// stays where it is while others are added.
+using TZamListGroups = std::deque<TZamListGroup>;
 
 // Called for every group that column grouping creates, after its header and state are set,
 // with the column grouped by. Changes to Grupo take effect when the call returns; the
@@ -187,7 +193,7 @@ public:
     int addGroup(const TZamListGroup &g);
     TZamListGroup *groupById(int id);
     const TZamListGroup *groupById(int id) const;
-    const std::vector<TZamListGroup> &groups() const { return FGrupos; }
+    const TZamListGroups &groups() const { return FGrupos; }
     void groupChanged(int id);
     void moveGroup(int from, int to);
     void clearGroups();
@@ -263,11 +269,11 @@ private:
     IAvisosLista &FAvisos;
     std::vector<TZamListColumn> FColunas;
     std::vector<TZamLinhaGuardada> FItens;
-    std::vector<TZamListGroup> FGrupos;
+    TZamListGroups FGrupos;
     std::vector<quintptr> FChavesGrupo;
     quintptr FProximaChave = 1;
-    QHash<int, int> FGrupoPorId;
-    QHash<quintptr, int> FGrupoPorChave;
+    TTabelaRepartida<int, int> FGrupoPorId;
+    TTabelaRepartida<quintptr, int> FGrupoPorChave;
     bool FGroupView = false;
     bool FCheckBoxes = false;
     int FNivelReset = 0;
@@ -276,7 +282,7 @@ private:
     // group (-1 when not shown).
     std::vector<quintptr> FVisiveis;
     std::vector<std::vector<int>> FFilhos;
-    QHash<quintptr, int> FPosVisivel;
+    TTabelaRepartida<quintptr, int> FPosVisivel;
     std::vector<int> FPosFilho;
     int FLinhasSemGrupo = 0;
 

@@ -208,7 +208,7 @@ bool TZamListView::checkBoxes() const
     return dados().checkBoxes();
 }
 
-const std::vector<TZamListGroup> &TZamListView::groups() const
+const TZamListGroups &TZamListView::groups() const
 {
     return dados().groups();
 }

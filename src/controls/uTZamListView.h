@@ -93,7 +93,7 @@ public:
     int addGroup(const TZamListGroup &g);
     // Valid until the groups change; call groupChanged after changing it.
     TZamListGroup *groupById(int id);
-    const std::vector<TZamListGroup> &groups() const;
+    const TZamListGroups &groups() const;
     // Redraws a group's header line and applies its collapsed state.
     void groupChanged(int id);
     // Moves the group at position from to position to; the others shift by one.

@@ -199,8 +199,15 @@ void TExecutaSqlsPorResultado::quandoArquivado(std::function<void()> fim)
 void TExecutaSqlsPorResultado::arquivar(qint64 limite)
 {
     TGruposResultado &grupos = *FGrupos;
+    QElapsedTimer relogio;
+    relogio.start();
     qint64 feitos = 0;
-    while (!FFila.empty() && (limite < 0 || feitos < limite)) {
+    // Each record costs a little; the clock is read every few hundred of them.
+    const auto podeMais = [&]() {
+        return limite < 0 ||
+               (feitos < limite && (feitos % 256 != 0 || relogio.elapsed() < msPorFatia));
+    };
+    while (!FFila.empty() && podeMais()) {
         TTrabalho &trabalho = FFila.front();
         if (!trabalho.erro.isEmpty()) {
             grupos.AdicionarBase(trabalho.nome, grupos.ObterGrupo(trabalho.erro));
@@ -208,7 +215,7 @@ void TExecutaSqlsPorResultado::arquivar(qint64 limite)
             FFila.pop_front();
             continue;
         }
-        while (trabalho.proximo < trabalho.valores.size() && (limite < 0 || feitos < limite)) {
+        while (trabalho.proximo < trabalho.valores.size() && podeMais()) {
             grupos.AdicionarBase(trabalho.nome,
                                  grupos.ObterGrupo(trabalho.valores[trabalho.proximo++]));
             ++feitos;
@@ -216,14 +223,10 @@ void TExecutaSqlsPorResultado::arquivar(qint64 limite)
         if (trabalho.proximo == trabalho.valores.size())
             FFila.pop_front();
     }
-    // Showing a step lays the whole list out again: between slices it is shown a few times a
-    // second only, and when the last slice is filed.
-    if (FFila.empty() || !FDesdeQueMostrou.isValid() ||
-        FDesdeQueMostrou.elapsed() >= intervaloMostrarMs) {
-        grupos.aplicar();
-        FLista.viewport()->update();
-        FDesdeQueMostrou.start();
-    }
+    // Every slice is shown: the list tells the view of the groups it was given only, so
+    // showing a step costs what the slice filed, not what the list holds.
+    grupos.aplicar();
+    FLista.viewport()->update();
     if (!FFila.empty()) {
         FProximaFatia.start();
     } else if (FQuandoArquivado) {

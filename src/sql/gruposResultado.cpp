@@ -17,8 +17,7 @@ int contagemDoRodape(const QString &rodape)
 TGruposResultado::TGruposResultado(TZamListView &lista)
     : FLista(lista)
 {
-    const std::vector<TZamListGroup> &grupos = FLista.groups();
-    FGrupos.reserve(grupos.size());
+    const TZamListGroups &grupos = FLista.groups();
     FPorChave.reserve(qsizetype(grupos.size()));
     FPorId.reserve(qsizetype(grupos.size()));
     for (int i = 0; i < int(grupos.size()); ++i) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "controls/tabelaRepartida.h"
 #include "controls/uTZamListView.h"
 
 #include <QHash>
 #include <QString>
+#include <deque>
 #include <vector>
 
 // The groups of a list grouped by result value: one group per value (the letters A to Z
@@ -67,7 +69,7 @@ private:
 
     TZamListView &FLista;
     // Indexed by slot: the list's groups in their order at the start, then the new ones.
-    std::vector<TGrupo> FGrupos;
+    std::deque<TGrupo> FGrupos;
     // Slot at each position of the list's order, and position of each slot.
     std::vector<int> FOrdem;
     std::vector<int> FPosicao;
@@ -75,8 +77,8 @@ private:
     // way.
     std::vector<int> FAlvo;
     std::vector<int> FPosicaoAlvo;
-    QHash<QString, int> FPorChave;
-    QHash<int, int> FPorId;
+    TTabelaRepartida<QString, int> FPorChave;
+    TTabelaRepartida<int, int> FPorId;
     // Slots whose count went up in this step, and those that got rows, in the order of
     // their first row; rows for a group id that is not one of these.
     std::vector<int> FMudaram;

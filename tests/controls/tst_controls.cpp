@@ -1567,7 +1567,7 @@ void TestControls::agrupar()
     QCOMPARE(eventos, QStringList({"a/1/1", "b/1/1", "A/1/1"}));
     QCOMPARE(lista.ultimaColunaAgrupada(), std::optional<int>(1));
     QVERIFY(lista.groupView());
-    const std::vector<TZamListGroup> &grupos = lista.groups();
+    const TZamListGroups &grupos = lista.groups();
     QCOMPARE(grupos.size(), std::size_t(3));
     QStringList cabecalhos;
     for (const TZamListGroup &g : grupos) {

@@ -60,12 +60,16 @@ struct TMotorExecucao::TEstado
     std::vector<TResultadoBase> concluidas;
     int threads = 0;
     bool entregaPedida = false;
+    bool algumaConcluida = false;
     std::atomic<bool> cancelada = false;
 
-    // With the mutex held.
+    // With the mutex held. The first answer of a run is asked for also while a delivery is
+    // pending: that one may wait for the interval.
     void pedirEntrega()
     {
-        if (!motor || entregaPedida)
+        const bool primeira = !algumaConcluida && !concluidas.empty();
+        algumaConcluida = algumaConcluida || primeira;
+        if (!motor || (entregaPedida && !primeira))
             return;
         entregaPedida = true;
         QMetaObject::invokeMethod(
@@ -272,8 +276,11 @@ void TMotorExecucao::entregar()
     {
         std::lock_guard trava(estado->mutex);
         fim = estado->threads == 0;
-        // Batches, not a call per database: the list is told once per interval.
-        if (!fim && FUltimaEntrega.isValid() && FUltimaEntrega.elapsed() < intervaloEntregaMs) {
+        // Batches, not a call per database: the list is told once per interval. The first
+        // answer goes at once: the interval may have been started by reports of starts only.
+        const bool primeiraResposta = FConcluidas == 0 && !estado->concluidas.empty();
+        if (!fim && !primeiraResposta && FUltimaEntrega.isValid() &&
+            FUltimaEntrega.elapsed() < intervaloEntregaMs) {
             QTimer::singleShot(intervaloEntregaMs - FUltimaEntrega.elapsed(), this,
                                [this]() { entregar(); });
             return;

@@ -60,13 +60,21 @@ void TExecucaoColeta::verificarConclusao()
             return;
     }
     FConcluida = true;
+    // The box runs an event loop of its own, in which the run may end: freeing the job there
+    // would free it under this call. It is freed when both have ended.
+    FRelatando = true;
     FRelato.tarefaConcluida(FColeta.tituloConcluida, FColeta.mensagemConcluida);
+    FRelatando = false;
+    if (FTerminada)
+        deleteLater();
 }
 
 void TExecucaoColeta::execucaoConcluida(const TResumoExecucao &)
 {
     FJanela.mostrarProgresso(QString());
-    deleteLater();
+    FTerminada = true;
+    if (!FRelatando)
+        deleteLater();
 }
 
 TColeta coletaQtdTrabalhadores()

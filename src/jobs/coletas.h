@@ -52,6 +52,9 @@ private:
     // The databases of the run that have not answered yet.
     TContadorLote FPendentes;
     bool FConcluida = false;
+    // The conclusion box is open; the run has ended.
+    bool FRelatando = false;
+    bool FTerminada = false;
     TMotorExecucao FMotor;
 };
 

@@ -1,6 +1,7 @@
 #include "controls/uTZamListView.h"
 #include "execucao/motorExecucao.h"
 #include "firebird/conexaoZam.h"
+#include "jobs/coletas.h"
 #include "jobs/renomearUF.h"
 #include "jobs/trabalhador.h"
 #include "platform/erros.h"
@@ -14,12 +15,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 
 // The three batch jobs of the main window, driven through its menu against the private
@@ -98,6 +101,7 @@ private Q_SLOTS:
     void coletaSemLinhas();
     void duasColetasAoMesmoTempo();
     void filtrarDuranteColeta();
+    void execucaoTerminaComACaixaAberta();
     void outraPastaDuranteColeta();
     void renomear_data();
     void renomear();
@@ -557,6 +561,50 @@ void TestTarefas::filtrarDuranteColeta()
     filtro()->clear();
     QCOMPARE(celulas(4), esperado);
     QCOMPARE(mensagens(TIconeDialogo::Informacao).size(), 1);
+}
+
+// A real box runs an event loop of its own. With the list filtered to one row, the job is done
+// with what shows while another database still hangs at logging in; the run ends while the
+// box is open, and the job must outlive the box that it is still inside of.
+void TestTarefas::execucaoTerminaComACaixaAberta()
+{
+    abrir(*FColetas);
+    QTcpServer mudo;
+    QVERIFY(mudo.listen(QHostAddress::LocalHost));
+    registro("MORTA")->Setporta(mudo.serverPort());
+    int caixas = 0;
+    bool vivaAoFechar = false;
+    FDialogos->aoMostrar = [&, this](const TChamadaDialogo &chamada) {
+        if (chamada.icone != TIconeDialogo::Informacao)
+            return;
+        ++caixas;
+        QEventLoop laco;
+        QTimer relogio;
+        relogio.setInterval(10);
+        QObject::connect(&relogio, &QTimer::timeout, &laco, [&laco]() {
+            // The hanging login ends the way a timeout would end it.
+            TMotorExecucao::cancelarTodas();
+            if (TMotorExecucao::execucoesEmAndamento() == 0)
+                QTimer::singleShot(50, &laco, &QEventLoop::quit);
+        });
+        relogio.start();
+        QTimer::singleShot(limiteTarefaMs, &laco, &QEventLoop::quit);
+        laco.exec();
+        vivaAoFechar = !FForm->findChildren<TExecucaoColeta *>().isEmpty();
+    };
+    FDialogos->responderPergunta(true);
+    acionar("mnColetarQtdTrabalhadores");
+    filtro()->setText("G");
+    QCOMPARE(nomes(), QStringList({"GAMA"}));
+
+    QTRY_COMPARE_WITH_TIMEOUT(caixas, 1, limiteTarefaMs);
+    aguardarTrabalhadores();
+    QCOMPARE(TMotorExecucao::execucoesEmAndamento(), 0);
+    QCOMPARE(celulas(4), QStringList({"GAMA=1.000"}));
+    QCOMPARE(caixas, 1);
+    QVERIFY(vivaAoFechar);
+    // Freed once the box has closed.
+    QTRY_VERIFY(FForm->findChildren<TExecucaoColeta *>().isEmpty());
 }
 
 // Another data folder chosen while the job runs: the old rows are gone, their results are

@@ -85,7 +85,6 @@ private:
     void grupoMudou(int posicao) override;
 
     QVariant textoCortado(int linha, int coluna, const QString &texto) const;
-    QModelIndex indicePai(int pai) const { return pai < 0 ? QModelIndex() : indiceDoGrupo(pai); }
     int topoTotal() const;
     // Gives the view the items beyond those given, up to FLimite.
     void exporMais();

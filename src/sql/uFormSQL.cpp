@@ -280,11 +280,11 @@ void TForm2::btnRepetirClick()
     // The list is filled again with what stays, in the order it came, and the databases run
     // again join it as they answer.
     recomecarLista();
-    std::vector<TResultadoBase> lote = mantidos;
+    // Grouped by database the list takes the rows back, as in a run.
     if (FPorBase)
-        FPorBase->adicionar(lote);
+        FPorBase->adicionar(mantidos);
     else
-        FPorResultado->adicionar(lote);
+        FPorResultado->adicionar(mantidos);
     FResultados = std::move(mantidos);
     iniciarExecucao(repetir);
 }

@@ -177,7 +177,10 @@ void TExecutaSqlsPorResultado::adicionar(std::vector<TResultadoBase> &lote)
         }
         FFila.push_back(std::move(trabalho));
     }
-    arquivar(FRegistrosPorFatia);
+    // While slices are under way the next one takes these too: filing one here as well would
+    // put two slices in one turn of the event loop.
+    if (!FProximaFatia.isActive())
+        arquivar(FRegistrosPorFatia);
 }
 
 void TExecutaSqlsPorResultado::concluir()

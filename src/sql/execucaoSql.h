@@ -70,8 +70,8 @@ class TExecutaSqlsPorResultado
 public:
     static constexpr int fatiaPadrao = 16384;
     // A slice also ends after this long: a record that makes a new group costs more than
-    // one that counts again, and showing the slice costs about twice its filing.
-    static constexpr int msPorFatia = 8;
+    // one that counts again, and showing the slice costs several times its filing.
+    static constexpr int msPorFatia = 4;
 
     explicit TExecutaSqlsPorResultado(TZamListView &lista, int registrosPorFatia = fatiaPadrao);
     ~TExecutaSqlsPorResultado();

@@ -71,7 +71,7 @@ void prepararLista(TZamListView &lista, const QStringList &inicial)
 using TPassos = QList<QStringList>;
 
 // How a test of slices lets the last ones be filed.
-enum TFimDasFatias { pelaFila, concluirLogo, avisarNoFim };
+enum TFimDasFatias { pelaFila, concluirLogo, avisarNoFim, outroLoteNoMeio };
 
 class TstSqlGrupos : public QObject
 {
@@ -129,13 +129,15 @@ private Q_SLOTS:
 
     // A large batch is filed a slice per turn of the event loop, and comes out as filed at
     // once; concluir files the rest at once; quandoArquivado tells, once, when the last slice
-    // is filed and shown.
+    // is filed and shown; a batch that comes meanwhile waits its turn.
     void porResultadoEmFatias_data()
     {
         QTest::addColumn<int>("fim");
         QTest::newRow("slices run by the event loop") << int(pelaFila);
         QTest::newRow("the rest filed by concluir") << int(concluirLogo);
         QTest::newRow("told when all is filed") << int(avisarNoFim);
+        // A batch that comes while slices wait goes after them, not into a slice of its own.
+        QTest::newRow("a batch while slices wait") << int(outroLoteNoMeio);
     }
     void porResultadoEmFatias()
     {
@@ -164,9 +166,19 @@ private Q_SLOTS:
         TZamListView emFatias;
         emFatias.setGroupView(true);
         TExecutaSqlsPorResultado porResultado(emFatias, 4);
+        std::vector<TResultadoBase> segundo;
+        if (fim == outroLoteNoMeio) {
+            segundo.assign(std::make_move_iterator(lote.begin() + 4),
+                           std::make_move_iterator(lote.end()));
+            lote.resize(4);
+        }
         porResultado.adicionar(lote);
         QCOMPARE(emFatias.count(), 4);
         QVERIFY(porResultado.pendente());
+        if (fim == outroLoteNoMeio) {
+            porResultado.adicionar(segundo);
+            QCOMPARE(emFatias.count(), 4);
+        }
         int avisos = 0;
         int linhasNoAviso = -1;
         if (fim == concluirLogo)

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -71,6 +72,26 @@ QByteArray lerPedaco(const QString &caminho, qint64 posicao, qint64 tamanho)
     if (!file.open(QIODevice::ReadOnly) || !file.seek(posicao))
         return {};
     return file.read(tamanho);
+}
+
+TArquivoGrandeEsparso::TArquivoGrandeEsparso(const QString &caminho)
+    : FMeio(bytesAleatorios(3 * 1024 * 1024))
+{
+    criarArquivoEsparso(caminho, FTamanho, {{0, FInicio}, {FPosMeio, FMeio}, {FTamanho - 3, FFim}});
+}
+
+void TArquivoGrandeEsparso::conferirCopia(const QString &destino) const
+{
+    QCOMPARE(QFileInfo(destino).size(), FTamanho);
+    QCOMPARE(lerPedaco(destino, 0, 6), FInicio);
+    QCOMPARE(lerPedaco(destino, FPosMeio - 4, FMeio.size() + 8),
+             QByteArray(4, '\0') + FMeio + QByteArray(4, '\0'));
+    QCOMPARE(lerPedaco(destino, FTamanho - 4, 10), QByteArray(1, '\0') + FFim);
+    QCOMPARE(lerPedaco(destino, 2LL * 1024 * 1024 * 1024, 4096), QByteArray(4096, '\0'));
+    struct stat info;
+    QCOMPARE(::stat(QFile::encodeName(destino).constData(), &info), 0);
+    QVERIFY2(qint64(info.st_blocks) * 512 < 64 * 1024 * 1024,
+             qPrintable(QString::number(qint64(info.st_blocks) * 512)));
 }
 
 QDateTime criarOrigemDeCopia(const QString &caminho, const QByteArray &bytes)

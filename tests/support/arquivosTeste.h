@@ -27,6 +27,23 @@ void criarArquivoEsparso(const QString &caminho, qint64 tamanho,
                          const QList<std::pair<qint64, QByteArray>> &pedacos);
 QByteArray lerPedaco(const QString &caminho, qint64 posicao, qint64 tamanho);
 
+// A database file of several gigabytes, made at caminho: more bytes than 32 bits count, a few
+// bytes at its start, past 4 GiB and at its end, holes between.
+class TArquivoGrandeEsparso
+{
+public:
+    explicit TArquivoGrandeEsparso(const QString &caminho);
+    // The copy has the same size and bytes, and is still mostly holes (checked with QTest).
+    void conferirCopia(const QString &destino) const;
+
+private:
+    const qint64 FTamanho = 5LL * 1024 * 1024 * 1024 + 17;
+    const qint64 FPosMeio = 4LL * 1024 * 1024 * 1024 + 5;
+    const QByteArray FInicio{"inicio"};
+    const QByteArray FMeio;
+    const QByteArray FFim{"fim"};
+};
+
 // The source of a copy: the bytes, permissions rw-r----- and a modification time of its own,
 // all of which a copy must keep. Returns that time.
 QDateTime criarOrigemDeCopia(const QString &caminho, const QByteArray &bytes);

@@ -227,7 +227,12 @@ std::vector<TZamDadosItemPtr> basesDoCatalogo(const QString &pastaPrograma, cons
         catalogo = std::make_unique<TZamDadosList>(host);
         if (!QFileInfo(caminhoLocal(catalogo->fileName())).isFile()) {
             const TZamcon zamcon(juntarCaminho(pastaPrograma, TZamcon::nomeArquivo));
-            buscarBases(*catalogo, zamcon.lerPortaPadrao());
+            // A folder that is not there (a typing slip) would run in no database and end
+            // as a success.
+            if (!buscarBases(*catalogo, zamcon.lerPortaPadrao())) {
+                verificarPastaDeDados(host->compartilhamento());
+                throw EZamErro(QStringLiteral("a pasta ZAM_DADOS não pôde ser lida"));
+            }
         }
     } catch (const EZamErro &erro) {
         throw EUso(QStringLiteral("O catálogo de %1 não pôde ser carregado: %2")

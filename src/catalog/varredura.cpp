@@ -57,6 +57,16 @@ void lerDataTamanho(TZamDadosItem &registro, const QString &path)
         aplicarDataTamanho(registro, arquivo);
 }
 
+void verificarPastaDeDados(const QString &compartilhamento)
+{
+    if (!QFileInfo(caminhoLocal(compartilhamento)).isDir())
+        throw EZamErro(QStringLiteral("A pasta \"%1\" não existe").arg(compartilhamento));
+    const QString dados = juntarCaminho(compartilhamento, pastaDados);
+    if (!QFileInfo(caminhoLocal(dados)).isDir())
+        throw EZamErro(QStringLiteral("A pasta \"%1\" não tem a pasta ZAM_DADOS: \"%2\" não existe")
+                           .arg(compartilhamento, dados));
+}
+
 bool buscarBases(TZamDadosList &catalogo, const QString &portaPadrao, QStringList *ignoradas)
 {
     const QString base = juntarCaminho(catalogo.host()->compartilhamento(), pastaDados);

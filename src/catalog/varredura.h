@@ -23,6 +23,11 @@ void lerDataTamanho(TZamDadosItem &registro, const QString &path);
 bool buscarBases(TZamDadosList &catalogo, const QString &portaPadrao,
                  QStringList *ignoradas = nullptr);
 
+// Why a data folder shows no database when it is not there: throws EZamErro saying that the
+// folder, or its ZAM_DADOS folder, does not exist (a typing slip, a share not mounted).
+// Returns when both are there.
+void verificarPastaDeDados(const QString &compartilhamento);
+
 // Drops the records whose database file is gone (or that the scan leaves out), scans, and
 // saves the catalogue, also when the folder cannot be listed.
 void atualizarBases(TZamDadosList &catalogo, const QString &portaPadrao,

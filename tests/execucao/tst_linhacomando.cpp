@@ -239,6 +239,29 @@ private Q_SLOTS:
         QVERIFY2(r.erros.contains(QStringLiteral("não pôde ser carregado")), qPrintable(r.erros));
     }
 
+    // A data folder that is not there, or has no ZAM_DADOS (a typing slip), is bad usage, not
+    // a run in no database that ends as a success.
+    void pastaSemBases_data()
+    {
+        QTest::addColumn<QString>("subpasta");
+        QTest::addColumn<QString>("mensagem");
+        QTest::newRow("no such folder") << "nada"
+                                        << "não existe";
+        QTest::newRow("no ZAM_DADOS") << ""
+                                      << "não tem a pasta ZAM_DADOS";
+    }
+    void pastaSemBases()
+    {
+        QFETCH(QString, subpasta);
+        QFETCH(QString, mensagem);
+        QTemporaryDir pasta;
+        const QString dados = subpasta.isEmpty() ? pasta.path() : pasta.filePath(subpasta);
+        const TSaidaProcesso r = rodar({"--pasta", dados, sqlUltimo});
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.erros.contains(mensagem), qPrintable(r.erros));
+        QCOMPARE(r.saida, QString());
+    }
+
     // Ctrl+C during a long query: the statements are cancelled on the server, the output is
     // complete, and the status is 130.
     void interrompido_data()

@@ -1,5 +1,6 @@
 #include "ui/main/uFormPrincipal.h"
 
+#include "catalog/varredura.h"
 #include "controls/uTZamLabelLink.h"
 #include "controls/uTZamListView.h"
 #include "jobs/coletas.h"
@@ -410,16 +411,6 @@ void TForm1::ComboBox1Select()
     // show as an empty list: say so.
     if (FPastas.FZamDadosList->items().isEmpty())
         verificarPastaDeDados(ComboBox1->currentText());
-}
-
-void TForm1::verificarPastaDeDados(const QString &pasta) const
-{
-    if (!QFileInfo(caminhoLocal(pasta)).isDir())
-        throw EZamErro(QStringLiteral("A pasta \"%1\" não existe").arg(pasta));
-    const QString dados = juntarCaminho(pasta, QStringLiteral("ZAM_DADOS"));
-    if (!QFileInfo(caminhoLocal(dados)).isDir())
-        throw EZamErro(QStringLiteral("A pasta \"%1\" não tem a pasta ZAM_DADOS: \"%2\" não existe")
-                           .arg(pasta, dados));
 }
 
 bool TForm1::ehRemotoComCatalogo() const

@@ -135,8 +135,6 @@ private:
     void preencherPasta();
     void selecionarLinhaInicial(const QStringList &argumentos);
     bool ehRemotoComCatalogo() const;
-    // Fails, saying which, when a data folder or its ZAM_DADOS is not there.
-    void verificarPastaDeDados(const QString &pasta) const;
     void registrarPasta(const TZamDadosHostPtr &host);
     void focoMudou(QWidget *antigo, QWidget *novo);
     void encherLinhas(const std::vector<TZamDadosItemPtr> &registros);

@@ -847,11 +847,6 @@ void TZamListaDados::Filtrar(const QString &Value)
 
 // --- sort and grouping -----------------------------------------------------------------------
 
-QString TZamListaDados::textoNaColuna(const TZamListItem &it, int coluna)
-{
-    return coluna == 0 ? it.Caption : it.SubItems.value(coluna - 1);
-}
-
 void TZamListaDados::CopiarItem(const TZamListItem &Origem, TZamListItem &Destino)
 {
     Destino.Caption = Origem.Caption;

@@ -223,8 +223,6 @@ public:
     bool ordemCrescente() const { return FOrdemCrescente; }
     std::optional<int> ultimaColunaAgrupada() const { return FUltimaColunaAgrupada; }
 
-    // A row's text in a column: the caption for 0, else its sub-item, empty when missing.
-    static QString textoNaColuna(const TZamListItem &it, int coluna);
     static void CopiarItem(const TZamListItem &Origem, TZamListItem &Destino);
 
     // Layout of the group view.
